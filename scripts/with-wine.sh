@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Runs one command inside one Wine session: a private prefix under build/
+# (made once, then reused), a virtual display when none is set, and one
+# persistent wineserver. Everything started here is stopped when the command
+# ends, so nothing is left running.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+export WINEPREFIX=${WINEPREFIX:-$root/build/wineprefix}
+export WINEARCH=win32
+export WINEDEBUG=${WINEDEBUG:--all}
+# No Mono or Gecko installer may wait on a display that nobody sees.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+export WINE_SESSION=1
+
+xvfb_pid=
+work=$(mktemp -d)
+cleanup() {
+  wineserver -k >/dev/null 2>&1 || true
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+if [ -z "${DISPLAY:-}" ] || [ "${WINE_HEADLESS:-}" = 1 ]; then
+  # -displayfd lets Xvfb pick a free display number and tell us which.
+  Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$work/display" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+  [ -s "$work/display" ] || { echo "with-wine: Xvfb did not start" >&2; exit 1; }
+  export DISPLAY=":$(tr -d '\n' <"$work/display")"
+fi
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  mkdir -p "$WINEPREFIX"
+  echo "with-wine: creating the Wine prefix (once)" >&2
+  wineboot -i >/dev/null 2>&1
+fi
+wineserver -p >/dev/null 2>&1
+"$@"

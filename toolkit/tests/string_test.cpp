@@ -1,0 +1,22 @@
+#include <gtest/gtest.h>
+
+#include "toolkit/string.h"
+
+namespace toolkit {
+namespace {
+
+TEST(StringTest, Utf8RoundTripsEveryPlaneAndReplacesWhatIsBroken) {
+  const String text = u"A\u00e9\u03a9\u65e5\U0001F600";
+  EXPECT_EQ(ToUtf8(text), "A\xc3\xa9\xce\xa9\xe6\x97\xa5\xf0\x9f\x98\x80");
+  EXPECT_EQ(FromUtf8(ToUtf8(text)), text);
+
+  EXPECT_EQ(ToUtf8(String(u"a") + char16_t(0xD800) + u"b"), "a\xef\xbf\xbd" "b");
+  EXPECT_EQ(ToUtf8(String(1, char16_t(0xDC00))), "\xef\xbf\xbd");
+  EXPECT_EQ(FromUtf8("x\xff"), u"x\uFFFD");
+  EXPECT_EQ(FromUtf8("\xc0\xaf"), u"\uFFFD\uFFFD");  // overlong
+  EXPECT_EQ(FromUtf8("\xe6\x97"), u"\uFFFD\uFFFD");  // cut short
+  EXPECT_EQ(FromUtf8(std::string("a\0b", 3)), String(u"a\0b", 3));
+}
+
+}  // namespace
+}  // namespace toolkit

@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include "toolkit/model/model_window.h"
+#include "toolkit/tests/sample_form.h"
+
+namespace toolkit::testing {
+namespace {
+
+using model::ModelButton;
+using model::ModelCheckBox;
+using model::ModelLabel;
+using model::ModelListBox;
+using model::ModelOptionButton;
+using model::ModelTextBox;
+using model::ModelWindow;
+
+class ModelToolkitTest : public ::testing::Test {
+ protected:
+  ModelWindow window{SampleForm::Design()};
+  SampleForm form{window};
+  ModelButton& Button(const char* name) { return window.Get<ModelButton>(name); }
+};
+
+TEST_F(ModelToolkitTest, LoadRunsOnceBeforeShowingAndSetsStates) {
+  EXPECT_FALSE(window.Shown());
+  EXPECT_FALSE(form.First.Selected());
+  ASSERT_TRUE(window.Load());
+  EXPECT_FALSE(window.Load());
+  EXPECT_TRUE(window.Shown());
+
+  EXPECT_TRUE(form.First.Selected());
+  EXPECT_FALSE(form.Second.Selected());
+  EXPECT_EQ(form.Check.State(), kChecked);
+  EXPECT_EQ(form.Picture.BorderStyle(), 0);
+  EXPECT_TRUE(form.Picture.AutoSize());
+  EXPECT_FALSE(form.Heading.Enabled());
+  EXPECT_FALSE(form.Stop.Enabled());
+  EXPECT_EQ(form.Link.ForeColor(), (Color{0, 0, 192}));
+  EXPECT_FALSE(form.Ticker.Enabled());
+  EXPECT_EQ(form.Ticker.Interval(), 60u);
+
+  std::vector<std::string> names;
+  for (auto* control : window.TabOrder()) names.push_back(control->Design().name);
+  EXPECT_EQ(names, (std::vector<std::string>{"Go", "Stop", "Skip", "Pump", "Heading", "Box", "List",
+                                              "Link", "First", "Second", "Check", "Picture"}));
+}
+
+TEST_F(ModelToolkitTest, UserActionsRaiseEventsOnlyWhereTheyCan) {
+  window.Load();
+  auto& timer = window.GetTimer("Ticker");
+  EXPECT_FALSE(timer.Tick());  // off
+  EXPECT_FALSE(Button("Stop").Click());  // disabled
+  ASSERT_TRUE(Button("Go").Click());
+  EXPECT_TRUE(form.Stop.Enabled());
+  EXPECT_TRUE(timer.Tick());
+  EXPECT_TRUE(timer.Tick());
+  EXPECT_EQ(form.ticks, 2);
+  ASSERT_TRUE(Button("Stop").Click());
+  EXPECT_FALSE(timer.Tick());
+  EXPECT_EQ(form.ticks, 2);
+
+  auto& list = window.Get<ModelListBox>("List");
+  list.AddItem(u"second \u65e5\u672c");
+  EXPECT_FALSE(list.Select(5));
+  ASSERT_TRUE(list.Select(1));
+  EXPECT_EQ(form.Box.GetText(), u"second \u65e5\u672c");
+  EXPECT_FALSE(window.Get<ModelTextBox>("Box").Type(u"typed"));  // locked at load
+  list.Clear();
+  EXPECT_EQ(list.SelectedText(), u"");
+
+  window.Get<ModelOptionButton>("Second").Choose();
+  EXPECT_FALSE(form.First.Selected());
+  EXPECT_TRUE(form.Second.Selected());
+  EXPECT_THROW(form.Check.SetState(3), Failure);
+  form.Check.SetState(kGrayed);
+  window.Get<ModelCheckBox>("Check").Toggle();
+  EXPECT_EQ(form.Check.State(), kChecked);
+}
+
+TEST_F(ModelToolkitTest, SkipOnFailureAbandonsOnlyTheFailingStep) {
+  window.Load();
+  ASSERT_TRUE(Button("Skip").Click());
+  EXPECT_EQ(form.steps, 2);
+  EXPECT_EQ(form.List.Count(), 1);  // the failing step got as far as its append
+  EXPECT_TRUE(window.Reports().empty());
+  EXPECT_FALSE(window.Ended());
+
+  window.Fail("List.AddItem");
+  ASSERT_TRUE(Button("Go").Click());  // no policy: the failed append ends it
+  EXPECT_TRUE(window.Ended());
+}
+
+TEST_F(ModelToolkitTest, UnhandledFailureIsReportedThenEndsTheProgram) {
+  window.Load();
+  Button("Go").Click();
+  ASSERT_TRUE(window.Get<ModelLabel>("Link").Click());
+  EXPECT_EQ(window.Reports(), std::vector<std::string>{"Link failed"});
+  EXPECT_TRUE(window.Ended());
+  EXPECT_FALSE(window.Shown());
+  EXPECT_FALSE(form.Ticker.Enabled());
+  EXPECT_FALSE(window.GetTimer("Ticker").Tick());
+  EXPECT_FALSE(Button("Go").Click());
+  EXPECT_EQ(window.Reports().size(), 1u);
+}
+
+TEST_F(ModelToolkitTest, EventsArriveOneAtATimeAndTicksDuringAHandlerAreDropped) {
+  window.Load();
+  Button("Go").Click();
+  bool innerClick = true;
+  form.pump = [&] {
+    EXPECT_FALSE(window.GetTimer("Ticker").Tick());
+    innerClick = Button("Stop").Click();
+    EXPECT_FALSE(window.Close());
+  };
+  ASSERT_TRUE(Button("Pump").Click());
+  EXPECT_FALSE(innerClick);
+  EXPECT_EQ(form.ticks, 0);
+  EXPECT_TRUE(window.GetTimer("Ticker").Tick());
+  EXPECT_EQ(form.ticks, 1);
+
+  EXPECT_TRUE(window.Close());
+  EXPECT_TRUE(window.Ended());
+  EXPECT_TRUE(window.Reports().empty());
+  EXPECT_FALSE(window.GetTimer("Ticker").Tick());
+}
+
+}  // namespace
+}  // namespace toolkit::testing
