@@ -37,4 +37,11 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot -i >/dev/null 2>&1
 fi
 wineserver -p >/dev/null 2>&1
+if [ -n "$xvfb_pid" ]; then
+  # No window manager runs on the virtual display: unmanaged windows spare
+  # the 2 s that Wine otherwise waits for one at every hide.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+else
+  wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1 || true
+fi
 "$@"

@@ -19,8 +19,9 @@ bool EventGate::Deliver(const Handler& handler) {
 }
 
 void EventGate::Fail(const std::string& message) {
-  // The report may run a modal loop; busy_ is still set, so nothing else is
-  // delivered meanwhile, and nothing at all once the program has ended.
+  // The report may run a modal loop; the gate is closed first, so nothing
+  // else is delivered meanwhile.
+  if (closed_) return;
   closed_ = true;
   if (report_) report_(message);
   if (end_) end_();

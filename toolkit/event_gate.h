@@ -26,8 +26,12 @@ class EventGate {
   bool Closed() const { return closed_; }
   bool Busy() const { return busy_; }
 
- private:
+  // A failure outside any handler (in the toolkit itself): reported like an
+  // unhandled one, then the program ends. Silent once the program has ended,
+  // since nobody is left to act on it.
   void Fail(const std::string& message);
+
+ private:
 
   Reporter report_;
   std::function<void()> end_;

@@ -1,0 +1,174 @@
+#include "toolkit/win32/controls_win.h"
+
+#include "toolkit/win32/wide.h"
+
+namespace toolkit::win32 {
+
+namespace {
+[[noreturn]] void ThrowLastError(const char* what) {
+  const DWORD code = GetLastError();
+  throw Failure(std::string(what) + " failed (error " + std::to_string(code) + ")",
+                static_cast<long>(code));
+}
+}  // namespace
+
+String ControlBase::ReadText() const {
+  const int length = GetWindowTextLengthW(hwnd_);
+  if (length <= 0) return {};
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  const int copied = GetWindowTextW(hwnd_, text.data(), length + 1);
+  text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+  return FromWide(text);
+}
+
+void ControlBase::WriteText(StringView text) {
+  if (!SetWindowTextW(hwnd_, ToWide(text).c_str())) ThrowLastError("setting a control's text");
+}
+
+void ControlBase::Deliver(const Handler& handler) { owner_.Gate().Deliver(handler); }
+
+void Win32Button::OnCommand(WORD code) {
+  if (code == BN_CLICKED) Deliver(onClick);
+}
+
+void Win32Label::SetForeColor(Color color) {
+  color_ = color;
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void Win32Label::OnCommand(WORD code) {
+  if (code == STN_CLICKED) Deliver(onClick);
+}
+
+HBRUSH Win32Label::OnColor(HDC dc) {
+  SetTextColor(dc, RGB(color_.red, color_.green, color_.blue));
+  SetBkMode(dc, TRANSPARENT);
+  return GetSysColorBrush(COLOR_BTNFACE);
+}
+
+bool Win32TextBox::Locked() const { return (GetWindowLongW(hwnd_, GWL_STYLE) & ES_READONLY) != 0; }
+
+void Win32TextBox::SetLocked(bool locked) {
+  if (!Send(EM_SETREADONLY, locked ? TRUE : FALSE)) ThrowLastError("locking a text box");
+}
+
+void Win32ListBox::AddItem(StringView line) {
+  // The list box keeps a C string per line: an embedded NUL would cut the
+  // line short, so it is shown as U+FFFD instead.
+  std::wstring text = ToWide(line);
+  for (auto& c : text) {
+    if (c == L'\0') c = 0xFFFD;
+  }
+  const LRESULT index = Send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  if (index == LB_ERR || index == LB_ERRSPACE) throw Failure("Out of memory adding a line", 7);
+}
+
+void Win32ListBox::Clear() { Send(LB_RESETCONTENT); }
+
+int Win32ListBox::Count() const {
+  const LRESULT count = Send(LB_GETCOUNT);
+  if (count == LB_ERR) throw Failure("reading the line count failed");
+  return static_cast<int>(count);
+}
+
+String Win32ListBox::Item(int index) const {
+  const LRESULT length = Send(LB_GETTEXTLEN, static_cast<WPARAM>(index));
+  if (length == LB_ERR) throw Failure("Invalid list index", 381);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  const LRESULT copied = Send(LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+  if (copied == LB_ERR) throw Failure("Invalid list index", 381);
+  text.resize(static_cast<size_t>(copied));
+  return FromWide(text);
+}
+
+String Win32ListBox::SelectedText() const {
+  const LRESULT index = Send(LB_GETCURSEL);
+  return index == LB_ERR ? String() : Item(static_cast<int>(index));
+}
+
+void Win32ListBox::OnCommand(WORD code) {
+  if (code == LBN_SELCHANGE) Deliver(onClick);
+}
+
+bool Win32OptionButton::Selected() const { return Send(BM_GETCHECK) == BST_CHECKED; }
+
+void Win32OptionButton::SetSelected(bool selected) {
+  if (selected) {
+    owner_.SelectOnly(hwnd_);
+  } else {
+    Send(BM_SETCHECK, BST_UNCHECKED);
+  }
+}
+
+void Win32OptionButton::OnCommand(WORD code) {
+  // The system keeps a radio group only among neighbours in tab order; the
+  // toolkit's group is every option button of the window.
+  if (code == BN_CLICKED) owner_.SelectOnly(hwnd_);
+}
+
+int Win32CheckBox::State() const {
+  switch (Send(BM_GETCHECK)) {
+    case BST_CHECKED:
+      return kChecked;
+    case BST_INDETERMINATE:
+      return kGrayed;
+    default:
+      return kUnchecked;
+  }
+}
+
+void Win32CheckBox::SetState(int state) {
+  static constexpr WPARAM kChecks[] = {BST_UNCHECKED, BST_CHECKED, BST_INDETERMINATE};
+  if (state < kUnchecked || state > kGrayed) throw Failure("Invalid property value", 380);
+  Send(BM_SETCHECK, kChecks[state]);
+}
+
+void Win32CheckBox::OnCommand(WORD code) {
+  // A user's click toggles between clear and checked; grayed is for code.
+  if (code == BN_CLICKED) SetState(State() == kChecked ? kUnchecked : kChecked);
+}
+
+int Win32PictureBox::BorderStyle() const {
+  return (GetWindowLongW(hwnd_, GWL_STYLE) & WS_BORDER) ? 1 : 0;
+}
+
+void Win32PictureBox::SetBorderStyle(int style) {
+  if (style != 0 && style != 1) throw Failure("Invalid property value", 380);
+  LONG bits = GetWindowLongW(hwnd_, GWL_STYLE);
+  bits = style ? (bits | WS_BORDER) : (bits & ~static_cast<LONG>(WS_BORDER));
+  SetWindowLongW(hwnd_, GWL_STYLE, bits);
+  SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+Win32Timer::~Win32Timer() { Stop(); }
+
+void Win32Timer::SetEnabled(bool enabled) {
+  enabled_ = enabled && !owner_.Ended();
+  Apply();
+}
+
+void Win32Timer::SetInterval(unsigned milliseconds) {
+  interval_ = milliseconds;
+  Apply();
+}
+
+void Win32Timer::Apply() {
+  // An interval of 0 keeps the timer silent even while enabled.
+  if (enabled_ && interval_ > 0) {
+    if (!SetTimer(owner_.Hwnd(), id_, interval_, nullptr)) ThrowLastError("starting a timer");
+  } else {
+    KillTimer(owner_.Hwnd(), id_);
+  }
+}
+
+void Win32Timer::OnTick() {
+  if (enabled_) owner_.Gate().Deliver(onTick);
+}
+
+void Win32Timer::Stop() {
+  enabled_ = false;
+  if (owner_.Hwnd()) KillTimer(owner_.Hwnd(), id_);
+}
+
+}  // namespace toolkit::win32

@@ -1,0 +1,28 @@
+#include "toolkit/win32/program_win.h"
+
+#include <commctrl.h>
+
+#include "toolkit/win32/wide.h"
+#include "toolkit/win32/window_win.h"
+
+namespace toolkit::win32 {
+
+int RunProgram(HINSTANCE instance, const WindowDesign& design, const FormFactory& makeForm) {
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+  try {
+    Win32Window window(instance, design);
+    // The form refers to the window's controls, so it goes first.
+    std::shared_ptr<void> form = makeForm(window);
+    window.LoadAndShow();
+    const int code = window.RunMessageLoop();
+    form.reset();
+    return code;
+  } catch (const std::exception& e) {
+    const std::wstring text = ToWide(FromUtf8(std::string("Run-time error:\n\n") + e.what()));
+    MessageBoxW(nullptr, text.c_str(), ToWide(design.caption).c_str(), MB_OK | MB_ICONERROR);
+    return 1;
+  }
+}
+
+}  // namespace toolkit::win32

@@ -10,8 +10,8 @@
 namespace toolkit::win32 {
 
 // Makes the program's form on its window: adds the controls and sets the
-// handlers. The result is owned by RunProgram and destroyed, after the window,
-// before RunProgram returns.
+// handlers. The result is owned by RunProgram and destroyed when the message
+// loop has ended, before the window.
 using FormFactory = std::function<std::shared_ptr<void>(Window& window)>;
 
 // Creates the window (hidden), builds the form, delivers the load event, shows

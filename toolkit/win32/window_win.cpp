@@ -1,0 +1,343 @@
+#include "toolkit/win32/window_win.h"
+
+#include <commctrl.h>
+
+#include "toolkit/win32/controls_win.h"
+#include "toolkit/win32/wide.h"
+
+namespace toolkit::win32 {
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"ToolkitWindow";
+constexpr int kFirstControlId = 1000;
+constexpr UINT_PTR kFirstTimerId = 1;
+
+// Per-monitor DPI functions exist only from Windows 10; older systems get
+// the system DPI, which is also the window's there.
+template <class F>
+F SystemFunction(const char* name) {
+  return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+}
+
+UINT DpiOf(HWND hwnd) {
+  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+  static const auto getDpi = SystemFunction<GetDpiForWindowFn>("GetDpiForWindow");
+  if (getDpi) {
+    if (UINT dpi = getDpi(hwnd)) return dpi;
+  }
+  HDC dc = GetDC(hwnd);
+  const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
+  if (dc) ReleaseDC(hwnd, dc);
+  return dpi > 0 ? static_cast<UINT>(dpi) : 96;
+}
+
+RECT OuterRect(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, UINT dpi) {
+  RECT rect{0, 0, clientWidth, clientHeight};
+  using AdjustFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+  static const auto adjustForDpi = SystemFunction<AdjustFn>("AdjustWindowRectExForDpi");
+  if (!adjustForDpi || !adjustForDpi(&rect, style, FALSE, exStyle, dpi)) {
+    AdjustWindowRectEx(&rect, style, FALSE, exStyle);
+  }
+  return rect;
+}
+
+HFONT MessageFont(UINT dpi) {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof(metrics);
+  using ParametersForDpiFn = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
+  static const auto forDpi = SystemFunction<ParametersForDpiFn>("SystemParametersInfoForDpi");
+  if (forDpi && forDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi)) {
+    return CreateFontIndirectW(&metrics.lfMessageFont);
+  }
+  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
+    return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  }
+  return CreateFontIndirectW(&metrics.lfMessageFont);
+}
+
+void RegisterWindowClass(HINSTANCE instance, LRESULT(CALLBACK* proc)(HWND, UINT, WPARAM, LPARAM)) {
+  WNDCLASSEXW wc{};
+  if (GetClassInfoExW(instance, kClassName, &wc)) return;
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = proc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = kClassName;
+  if (!RegisterClassExW(&wc)) throw Failure("registering the window class failed");
+}
+
+}  // namespace
+
+Win32Window::Win32Window(HINSTANCE instance, WindowDesign design, EventGate::Reporter reporter)
+    : instance_(instance),
+      design_(std::move(design)),
+      reporter_(std::move(reporter)),
+      gate_([this](const std::string& message) { ReportFailure(message); },
+            [this] { EndProgram(); }) {
+  RegisterWindowClass(instance_, &Win32Window::Proc);
+  DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+  if (design_.minButton) style |= WS_MINIMIZEBOX;
+  if (design_.maxButton) style |= WS_MAXIMIZEBOX;
+  const DWORD exStyle = WS_EX_CONTROLPARENT;
+  CreateWindowExW(exStyle, kClassName, ToWide(design_.caption).c_str(), style, CW_USEDEFAULT,
+                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance_, this);
+  if (!hwnd_) throw Failure("creating the window failed");
+
+  if (design_.iconResource != 0) {
+    const auto load = [&](int size) {
+      return static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(design_.iconResource),
+                                           IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+    };
+    bigIcon_.reset(load(GetSystemMetrics(SM_CXICON)));
+    smallIcon_.reset(load(GetSystemMetrics(SM_CXSMICON)));
+    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
+    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+  }
+  ApplyDpi(DpiOf(hwnd_), nullptr);
+}
+
+Win32Window::~Win32Window() {
+  timers_.clear();
+  if (hwnd_) DestroyWindow(hwnd_);
+}
+
+LRESULT CALLBACK Win32Window::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<Win32Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<Win32Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    self->hwnd_ = nullptr;
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+  }
+  // No C++ exception may unwind through the system's code.
+  try {
+    return self->Handle(message, wParam, lParam);
+  } catch (const std::exception& e) {
+    self->gate_.Fail(e.what());
+  } catch (...) {
+    self->gate_.Fail("Unknown run-time error");
+  }
+  return 0;
+}
+
+LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      if (ControlBase* control = Find(reinterpret_cast<HWND>(lParam))) {
+        control->OnCommand(HIWORD(wParam));
+        return 0;
+      }
+      break;
+    case WM_TIMER: {
+      const size_t index = wParam - kFirstTimerId;
+      if (index < timers_.size()) {
+        timers_[index]->OnTick();
+        return 0;
+      }
+      break;
+    }
+    case WM_CTLCOLORSTATIC:
+      if (ControlBase* control = Find(reinterpret_cast<HWND>(lParam))) {
+        if (HBRUSH brush = control->OnColor(reinterpret_cast<HDC>(wParam))) {
+          return reinterpret_cast<LRESULT>(brush);
+        }
+      }
+      break;
+    case WM_SETCURSOR:
+      if (ControlBase* control = Find(reinterpret_cast<HWND>(wParam));
+          control && control->WantsHandCursor()) {
+        SetCursor(LoadCursorW(nullptr, IDC_HAND));
+        return TRUE;
+      }
+      break;
+    case WM_DPICHANGED:
+      ApplyDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+      return 0;
+    case WM_CLOSE:
+      // Closing the window ends the program, but not under a running handler.
+      if (!gate_.Busy()) EndProgram();
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+HWND Win32Window::CreateChild(const wchar_t* className, DWORD style, DWORD exStyle,
+                              const ControlDesign& design) {
+  const int id = kFirstControlId + static_cast<int>(controls_.size());
+  // Created in tab order, so the z-order is the tab order.
+  HWND child = CreateWindowExW(exStyle, className, ToWide(design.caption).c_str(),
+                               style | WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd_,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+  if (!child) throw Failure("creating control " + design.name + " failed");
+  SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+  MoveWindow(child, ToPixels(design.rect.left), ToPixels(design.rect.top),
+             ToPixels(design.rect.width), ToPixels(design.rect.height), FALSE);
+  return child;
+}
+
+template <class T>
+T& Win32Window::Keep(std::unique_ptr<T> control) {
+  T& ref = *control;
+  controls_.push_back(std::move(control));
+  return ref;
+}
+
+ControlBase* Win32Window::Find(HWND child) const {
+  if (!child || GetParent(child) != hwnd_) return nullptr;
+  const auto index = static_cast<size_t>(GetDlgCtrlID(child) - kFirstControlId);
+  return index < controls_.size() ? controls_[index].get() : nullptr;
+}
+
+// Each option button and every control after an option button starts a
+// group, so that arrow keys move within the options only.
+Button& Win32Window::AddButton(const ControlDesign& d) {
+  HWND h = CreateChild(L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, 0, d);
+  return Keep(std::make_unique<Win32Button>(*this, h, d));
+}
+
+Label& Win32Window::AddLabel(const ControlDesign& d) {
+  HWND h = CreateChild(L"STATIC", SS_LEFT | SS_NOTIFY | WS_GROUP, 0, d);
+  return Keep(std::make_unique<Win32Label>(*this, h, d));
+}
+
+TextBox& Win32Window::AddTextBox(const ControlDesign& d) {
+  HWND h = CreateChild(L"EDIT", ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP, WS_EX_CLIENTEDGE, d);
+  SendMessageW(h, EM_SETLIMITTEXT, 0, 0);  // no 32K cap on what the user may paste
+  return Keep(std::make_unique<Win32TextBox>(*this, h, d));
+}
+
+ListBox& Win32Window::AddListBox(const ControlDesign& d) {
+  HWND h = CreateChild(L"LISTBOX",
+                       LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP | WS_GROUP,
+                       WS_EX_CLIENTEDGE, d);
+  return Keep(std::make_unique<Win32ListBox>(*this, h, d));
+}
+
+OptionButton& Win32Window::AddOptionButton(const ControlDesign& d) {
+  const bool first = options_.empty();
+  HWND h = CreateChild(L"BUTTON", BS_AUTORADIOBUTTON | WS_TABSTOP | (first ? WS_GROUP : 0), 0, d);
+  options_.push_back(h);
+  return Keep(std::make_unique<Win32OptionButton>(*this, h, d));
+}
+
+CheckBox& Win32Window::AddCheckBox(const ControlDesign& d) {
+  HWND h = CreateChild(L"BUTTON", BS_3STATE | WS_TABSTOP | WS_GROUP, 0, d);
+  return Keep(std::make_unique<Win32CheckBox>(*this, h, d));
+}
+
+PictureBox& Win32Window::AddPictureBox(const ControlDesign& d) {
+  HWND h = CreateChild(L"STATIC", SS_LEFT | WS_BORDER | WS_GROUP, 0, d);
+  return Keep(std::make_unique<Win32PictureBox>(*this, h, d));
+}
+
+Timer& Win32Window::AddTimer(const std::string& /*name*/, unsigned intervalMs) {
+  timers_.push_back(std::make_unique<Win32Timer>(*this, kFirstTimerId + timers_.size(), intervalMs));
+  return *timers_.back();
+}
+
+void Win32Window::SelectOnly(HWND option) {
+  for (HWND other : options_) {
+    SendMessageW(other, BM_SETCHECK, other == option ? BST_CHECKED : BST_UNCHECKED, 0);
+  }
+}
+
+String Win32Window::ProgramFolder() const {
+  // Paths may exceed MAX_PATH; grow the buffer until the whole path fits.
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) throw Failure("reading the program's path failed");
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  const size_t slash = path.find_last_of(L"\\/");
+  if (slash == std::wstring::npos) return FromWide(path);
+  // A drive's root keeps its separator ("C:\"), as the system writes it.
+  const bool root = slash == 2 && path[1] == L':';
+  return FromWide(path.substr(0, root ? slash + 1 : slash));
+}
+
+void Win32Window::EndProgram() {
+  if (ended_) return;
+  ended_ = true;
+  gate_.Close();
+  for (auto& timer : timers_) timer->Stop();
+  if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
+  PostQuitMessage(0);
+}
+
+void Win32Window::LoadAndShow() {
+  gate_.Deliver(onLoad);
+  if (ended_ || !hwnd_) return;
+  if (design_.placement == Placement::kCenterScreen) {
+    RECT rect{};
+    GetWindowRect(hwnd_, &rect);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT& work = monitor.rcWork;
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    SetWindowPos(hwnd_, nullptr, work.left + (work.right - work.left - width) / 2,
+                 work.top + (work.bottom - work.top - height) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  ShowWindow(hwnd_, SW_SHOWNORMAL);
+  UpdateWindow(hwnd_);
+  if (HWND first = GetNextDlgTabItem(hwnd_, nullptr, FALSE)) SetFocus(first);
+}
+
+int Win32Window::RunMessageLoop() {
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (hwnd_ && IsDialogMessageW(hwnd_, &msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return 0;
+}
+
+void Win32Window::ApplyDpi(UINT dpi, const RECT* suggested) {
+  dpi_ = dpi;
+  font_.reset(MessageFont(dpi));
+  const auto style = static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_STYLE));
+  const auto exStyle = static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_EXSTYLE));
+  if (suggested) {
+    SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+  } else {
+    const RECT outer = OuterRect(ToPixels(design_.clientWidth), ToPixels(design_.clientHeight),
+                                 style, exStyle, dpi);
+    SetWindowPos(hwnd_, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  for (auto& control : controls_) {
+    const Rect& r = control->Design().rect;
+    SendMessageW(control->Hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    MoveWindow(control->Hwnd(), ToPixels(r.left), ToPixels(r.top), ToPixels(r.width),
+               ToPixels(r.height), TRUE);
+  }
+}
+
+void Win32Window::ReportFailure(const std::string& message) {
+  if (reporter_) {
+    reporter_(message);
+    return;
+  }
+  const std::wstring text = ToWide(FromUtf8("Run-time error:\n\n" + message));
+  MessageBoxW(hwnd_, text.c_str(), ToWide(design_.caption).c_str(), MB_OK | MB_ICONERROR);
+}
+
+}  // namespace toolkit::win32

@@ -1,0 +1,110 @@
+#pragma once
+// Win32 realization of the toolkit: the system's standard controls on one
+// top-level window, positions in twips converted with the window's DPI.
+#include <windows.h>
+
+#include <memory>
+#include <vector>
+
+#include "toolkit/toolkit.h"
+#include "toolkit/win32/handles_win.h"
+
+namespace toolkit::win32 {
+
+class Win32Window;
+
+// A child control. The HWND is a view: the parent window destroys it.
+class ControlBase {
+ public:
+  ControlBase(Win32Window& owner, HWND hwnd, ControlDesign design)
+      : owner_(owner), hwnd_(hwnd), design_(std::move(design)) {}
+  virtual ~ControlBase() = default;
+  ControlBase(const ControlBase&) = delete;
+  ControlBase& operator=(const ControlBase&) = delete;
+
+  HWND Hwnd() const { return hwnd_; }
+  const ControlDesign& Design() const { return design_; }
+  // A WM_COMMAND notification from this control.
+  virtual void OnCommand(WORD /*code*/) {}
+  // WM_CTLCOLORSTATIC: a brush if the control paints itself differently.
+  virtual HBRUSH OnColor(HDC /*dc*/) { return nullptr; }
+  virtual bool WantsHandCursor() const { return false; }
+
+ protected:
+  String ReadText() const;
+  void WriteText(StringView text);
+  bool IsEnabled() const { return IsWindowEnabled(hwnd_) != FALSE; }
+  void Enable(bool enabled) { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
+  LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
+    return SendMessageW(hwnd_, message, wParam, lParam);
+  }
+  void Deliver(const Handler& handler);
+
+  Win32Window& owner_;
+  HWND hwnd_;
+  ControlDesign design_;
+};
+
+class Win32Timer;
+
+class Win32Window final : public Window {
+ public:
+  // The reporter shows unhandled failures to the user; the default is a
+  // message box owned by this window.
+  Win32Window(HINSTANCE instance, WindowDesign design, EventGate::Reporter reporter = nullptr);
+  ~Win32Window() override;
+  Win32Window(const Win32Window&) = delete;
+  Win32Window& operator=(const Win32Window&) = delete;
+
+  Button& AddButton(const ControlDesign& design) override;
+  Label& AddLabel(const ControlDesign& design) override;
+  TextBox& AddTextBox(const ControlDesign& design) override;
+  ListBox& AddListBox(const ControlDesign& design) override;
+  OptionButton& AddOptionButton(const ControlDesign& design) override;
+  CheckBox& AddCheckBox(const ControlDesign& design) override;
+  PictureBox& AddPictureBox(const ControlDesign& design) override;
+  Timer& AddTimer(const std::string& name, unsigned intervalMs) override;
+  String ProgramFolder() const override;
+  void EndProgram() override;
+
+  // Delivers the load event; then shows the window unless the program ended.
+  void LoadAndShow();
+  // Runs until the program ends; returns the exit code.
+  int RunMessageLoop();
+
+  HWND Hwnd() const { return hwnd_; }
+  UINT Dpi() const { return dpi_; }
+  bool Ended() const { return ended_; }
+  EventGate& Gate() { return gate_; }
+  int ToPixels(int twips) const { return MulDiv(twips, static_cast<int>(dpi_), 1440); }
+
+  // Selecting one option button clears the others of the window.
+  void SelectOnly(HWND option);
+
+ private:
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  HWND CreateChild(const wchar_t* className, DWORD style, DWORD exStyle,
+                   const ControlDesign& design);
+  template <class T>
+  T& Keep(std::unique_ptr<T> control);
+  ControlBase* Find(HWND child) const;
+  void ApplyDpi(UINT dpi, const RECT* suggested);
+  void ReportFailure(const std::string& message);
+
+  HINSTANCE instance_;
+  WindowDesign design_;
+  EventGate::Reporter reporter_;
+  EventGate gate_;
+  HWND hwnd_ = nullptr;
+  UINT dpi_ = 96;
+  UniqueFont font_;
+  UniqueIcon bigIcon_;
+  UniqueIcon smallIcon_;
+  std::vector<std::unique_ptr<ControlBase>> controls_;
+  std::vector<std::unique_ptr<Win32Timer>> timers_;
+  std::vector<HWND> options_;
+  bool ended_ = false;
+};
+
+}  // namespace toolkit::win32
