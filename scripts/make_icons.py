@@ -248,7 +248,7 @@ def draw_quorrin(size, rich):
 
     # The closing cross: dark outline first, then the red strokes.
     dark = (110, 0, 0) if rich else MAROON
-    if rich and s > 16:
+    if rich and s >= 32:
         cx = cy = s * 11.0 / 16.0
         arm = s * 2.75 / 16.0
         half = s * 1.0 / 16.0
@@ -262,7 +262,7 @@ def draw_quorrin(size, rich):
         for (xa, ya), (xb, yb) in ends:
             c.bar(xa, ya, xb, yb, half, fill)
     else:
-        # Without anti-aliasing, and at 16 pixels, a cross laid out on
+        # Without anti-aliasing, and below 32 pixels, a cross laid out on
         # whole pixels reads far better than a sampled one.
         n = s // 2
         rim = max(1, s // 24)
