@@ -1,7 +1,7 @@
 # Front door: `make run` builds and starts the programs, `make test` builds
 # everything and runs every test.
 JOBS ?= $(shell nproc)
-.PHONY: all setup native win32 test test-native test-win32 run format clean
+.PHONY: all setup native asan win32 test test-native test-win32 run format clean
 
 all: native win32
 
@@ -12,15 +12,21 @@ native: setup
 	@cmake --preset native >/dev/null
 	@cmake --build --preset native -j $(JOBS)
 
+asan: setup
+	@cmake --preset asan >/dev/null
+	@cmake --build --preset asan -j $(JOBS)
+
 win32: setup
 	@cmake --preset win32 >/dev/null
 	@cmake --build --preset win32 -j $(JOBS)
 
 # Both suites always run, so that both summaries are printed; the target fails
 # if either failed.
-test: native win32
+test: native asan win32
 	@status=0; \
 	echo "== native tests"; ctest --preset native -j $(JOBS) || status=1; \
+	echo "== native tests under AddressSanitizer and UndefinedBehaviorSanitizer"; \
+	ctest --preset asan -j $(JOBS) || status=1; \
 	echo "== Windows tests under Wine"; scripts/with-wine.sh ctest --preset win32 || status=1; \
 	exit $$status
 

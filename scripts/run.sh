@@ -4,7 +4,7 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 progs=()
 for p in Quorrin Brakkon; do
-  f=$(find "$root/build/win32" -maxdepth 2 -name "$p.exe" | head -n 1)
+  f="$root/build/win32/bin/$p.exe"; [ -f "$f" ] || f=
   [ -n "$f" ] && progs+=("$f")
 done
 if [ ${#progs[@]} -eq 0 ]; then echo "run: no program is built yet"; exit 0; fi
