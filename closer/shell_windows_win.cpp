@@ -1,0 +1,177 @@
+#include "closer/shell_windows_win.h"
+
+#include <oleauto.h>
+
+#include <cstdio>
+#include <utility>
+
+#include "toolkit/failure.h"
+#include "toolkit/win32/wide.h"
+
+namespace closer::win32 {
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+class Bstr {
+ public:
+  Bstr() = default;
+  Bstr(const Bstr&) = delete;
+  Bstr& operator=(const Bstr&) = delete;
+  Bstr(Bstr&& other) noexcept : value_(std::exchange(other.value_, nullptr)) {}
+  Bstr& operator=(Bstr&& other) noexcept {
+    std::swap(value_, other.value_);
+    return *this;
+  }
+  ~Bstr() { SysFreeString(value_); }
+
+  // For an out parameter; what was held is freed first.
+  BSTR* Receive() {
+    SysFreeString(std::exchange(value_, nullptr));
+    return &value_;
+  }
+  // A null BSTR is the empty text.
+  toolkit::String Text() const {
+    return toolkit::win32::FromWide(std::wstring_view(value_, value_ ? SysStringLen(value_) : 0));
+  }
+
+ private:
+  BSTR value_ = nullptr;
+};
+
+class Variant {
+ public:
+  Variant() { VariantInit(&value_); }
+  Variant(const Variant&) = delete;
+  Variant& operator=(const Variant&) = delete;
+  Variant(Variant&& other) noexcept : value_(other.value_) { VariantInit(&other.value_); }
+  Variant& operator=(Variant&& other) noexcept {
+    std::swap(value_, other.value_);
+    return *this;
+  }
+  ~Variant() { VariantClear(&value_); }
+
+  VARIANT* Receive() {
+    VariantClear(&value_);
+    return &value_;
+  }
+  // The object it holds, not counted; null when it holds none.
+  IUnknown* Object() const {
+    if (value_.vt == VT_DISPATCH) return value_.pdispVal;
+    if (value_.vt == VT_UNKNOWN) return value_.punkVal;
+    return nullptr;
+  }
+
+ private:
+  VARIANT value_;
+};
+
+class ComDocument final : public ShellDocument {
+ public:
+  explicit ComDocument(ComPtr<IDispatch> document) : document_(std::move(document)) {}
+  bool IsHtml() override {
+    ComPtr<IUnknown> html;
+    const HRESULT hr = document_->QueryInterface(kDispHtmlDocument, &html);
+    if (hr == E_NOINTERFACE) return false;
+    ThrowIfFailed(hr, "QueryInterface(DispHTMLDocument)");
+    return true;
+  }
+
+ private:
+  ComPtr<IDispatch> document_;
+};
+
+class ComWindow final : public ShellWindow {
+ public:
+  explicit ComWindow(ComPtr<IWebBrowser2> browser) : browser_(std::move(browser)) {}
+  std::unique_ptr<ShellDocument> Document() override {
+    ComPtr<IDispatch> document;
+    ThrowIfFailed(browser_->get_Document(&document), "IWebBrowser2::get_Document");
+    if (!document) return nullptr;
+    return std::make_unique<ComDocument>(std::move(document));
+  }
+  toolkit::String LocationName() override {
+    Bstr text;
+    ThrowIfFailed(browser_->get_LocationName(text.Receive()), "IWebBrowser2::get_LocationName");
+    return text.Text();
+  }
+  toolkit::String LocationURL() override {
+    Bstr text;
+    ThrowIfFailed(browser_->get_LocationURL(text.Receive()), "IWebBrowser2::get_LocationURL");
+    return text.Text();
+  }
+  toolkit::String FullName() override {
+    Bstr text;
+    ThrowIfFailed(browser_->get_FullName(text.Receive()), "IWebBrowser2::get_FullName");
+    return text.Text();
+  }
+  void Quit() override { ThrowIfFailed(browser_->Quit(), "IWebBrowser2::Quit"); }
+
+ private:
+  ComPtr<IWebBrowser2> browser_;
+};
+
+class ComEnumeration final : public ShellWindowEnumeration {
+ public:
+  explicit ComEnumeration(ComPtr<IEnumVARIANT> items) : items_(std::move(items)) {}
+  std::unique_ptr<ShellWindow> Next() override {
+    for (;;) {
+      Variant item;
+      ULONG fetched = 0;
+      const HRESULT hr = items_->Next(1, item.Receive(), &fetched);
+      ThrowIfFailed(hr, "IEnumVARIANT::Next");
+      if (hr != S_OK || fetched != 1) return nullptr;
+      // An item that is no browser window offers nothing to act on.
+      ComPtr<IWebBrowser2> browser;
+      if (IUnknown* object = item.Object();
+          object && SUCCEEDED(object->QueryInterface(IID_IWebBrowser2, &browser)) && browser) {
+        return std::make_unique<ComWindow>(std::move(browser));
+      }
+    }
+  }
+
+ private:
+  ComPtr<IEnumVARIANT> items_;
+};
+
+class ComCollection final : public ShellWindowCollection {
+ public:
+  explicit ComCollection(ComPtr<IShellWindows> windows) : windows_(std::move(windows)) {}
+  std::unique_ptr<ShellWindowEnumeration> Enumerate() override {
+    ComPtr<IUnknown> unknown;
+    ThrowIfFailed(windows_->_NewEnum(&unknown), "IShellWindows::_NewEnum");
+    if (!unknown) ThrowIfFailed(E_POINTER, "IShellWindows::_NewEnum");
+    ComPtr<IEnumVARIANT> items;
+    ThrowIfFailed(unknown->QueryInterface(IID_IEnumVARIANT, &items),
+                  "QueryInterface(IEnumVARIANT)");
+    return std::make_unique<ComEnumeration>(std::move(items));
+  }
+
+ private:
+  ComPtr<IShellWindows> windows_;
+};
+
+}  // namespace
+
+void ThrowIfFailed(HRESULT hr, const char* call) {
+  if (SUCCEEDED(hr)) return;
+  char text[160];
+  std::snprintf(text, sizeof text, "%s failed (0x%08lX)", call, static_cast<unsigned long>(hr));
+  throw toolkit::Failure(text, hr);
+}
+
+std::unique_ptr<ShellWindowCollection> ComShellWindows::Create() {
+  ComPtr<IShellWindows> windows;
+  ThrowIfFailed(
+      CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_ALL, IID_IShellWindows, &windows),
+      "CoCreateInstance(ShellWindows)");
+  return WrapShellWindows(std::move(windows));
+}
+
+std::unique_ptr<ShellWindowCollection> WrapShellWindows(ComPtr<IShellWindows> windows) {
+  if (!windows) ThrowIfFailed(E_POINTER, "IShellWindows");
+  return std::make_unique<ComCollection>(std::move(windows));
+}
+
+}  // namespace closer::win32

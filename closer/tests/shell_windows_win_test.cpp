@@ -1,0 +1,390 @@
+// The COM adapter under Wine: against in-process fake shell objects that
+// count their references, and against Wine's own ShellWindows. The form runs
+// on the headless toolkit model, so that only the shell side is Win32.
+#include "closer/shell_windows_win.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "closer/form1.h"
+#include "toolkit/model/model_window.h"
+
+namespace closer::win32 {
+namespace {
+
+using toolkit::String;
+using Lines = std::vector<String>;
+
+// Reference counting for fakes that the test owns: the test's own reference
+// is the first, so a release that would take the count below 1 is one too many.
+template <class... Interfaces>
+class Fake : public Interfaces... {
+ public:
+  virtual ~Fake() = default;
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    if (refs == 1) {
+      overReleased = true;
+      return 1;
+    }
+    return --refs;
+  }
+  ULONG refs = 1;
+  bool overReleased = false;
+
+ protected:
+  template <class Interface>
+  HRESULT Hand(Interface* self, void** out) {
+    *out = self;
+    AddRef();
+    return S_OK;
+  }
+};
+
+#define STUB(name, params)                         \
+  HRESULT STDMETHODCALLTYPE name params override { \
+    return E_NOTIMPL;                              \
+  }
+#define DISPATCH_STUBS                                          \
+  STUB(GetTypeInfoCount, (UINT*))                               \
+  STUB(GetTypeInfo, (UINT, LCID, ITypeInfo**))                  \
+  STUB(GetIDsOfNames, (REFIID, LPOLESTR*, UINT, LCID, DISPID*)) \
+  STUB(Invoke, (DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*))
+
+// A document: HTML or not, or one that cannot even be asked.
+class FakeDocument final : public Fake<IDispatch> {
+ public:
+  explicit FakeDocument(HRESULT htmlAnswer) : htmlAnswer_(htmlAnswer) {}
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    *out = nullptr;
+    if (iid == IID_IUnknown || iid == IID_IDispatch) return Hand<IDispatch>(this, out);
+    if (iid == kDispHtmlDocument)
+      return SUCCEEDED(htmlAnswer_) ? Hand<IDispatch>(this, out) : htmlAnswer_;
+    return E_NOINTERFACE;
+  }
+  DISPATCH_STUBS
+
+ private:
+  HRESULT htmlAnswer_;
+};
+
+class FakeBrowser final : public Fake<IWebBrowser2> {
+ public:
+  FakeBrowser(const wchar_t* title, FakeDocument* document) : title_(title), document_(document) {}
+  HRESULT documentHr = S_OK, titleHr = S_OK, addressHr = S_OK, programHr = S_OK, quitHr = S_OK;
+  int quits = 0;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    *out = nullptr;
+    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_IWebBrowser ||
+        iid == IID_IWebBrowserApp || iid == IID_IWebBrowser2)
+      return Hand<IWebBrowser2>(this, out);
+    return E_NOINTERFACE;
+  }
+  HRESULT STDMETHODCALLTYPE get_Document(IDispatch** out) override {
+    *out = nullptr;
+    if (FAILED(documentHr)) return documentHr;
+    if (document_) {
+      *out = document_;
+      document_->AddRef();
+    }
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE get_LocationName(BSTR* out) override {
+    return Text(titleHr, title_, out);
+  }
+  HRESULT STDMETHODCALLTYPE get_LocationURL(BSTR* out) override {
+    return Text(addressHr, L"http://" + title_ + L".test/", out);
+  }
+  HRESULT STDMETHODCALLTYPE get_FullName(BSTR* out) override {
+    return Text(programHr, L"C:\\iexplore.exe", out);
+  }
+  HRESULT STDMETHODCALLTYPE Quit() override { return FAILED(quitHr) ? quitHr : (++quits, S_OK); }
+  DISPATCH_STUBS
+  // clang-format off
+  STUB(GoBack, ()) STUB(GoForward, ()) STUB(GoHome, ()) STUB(GoSearch, ())
+  STUB(Navigate, (BSTR, VARIANT*, VARIANT*, VARIANT*, VARIANT*)) STUB(Refresh, ())
+  STUB(Refresh2, (VARIANT*)) STUB(Stop, ()) STUB(get_Application, (IDispatch**))
+  STUB(get_Parent, (IDispatch**)) STUB(get_Container, (IDispatch**))
+  STUB(get_TopLevelContainer, (VARIANT_BOOL*)) STUB(get_Type, (BSTR*)) STUB(get_Left, (LONG*))
+  STUB(put_Left, (LONG)) STUB(get_Top, (LONG*)) STUB(put_Top, (LONG)) STUB(get_Width, (LONG*))
+  STUB(put_Width, (LONG)) STUB(get_Height, (LONG*)) STUB(put_Height, (LONG))
+  STUB(get_Busy, (VARIANT_BOOL*)) STUB(ClientToWindow, (int*, int*))
+  STUB(PutProperty, (BSTR, VARIANT)) STUB(GetProperty, (BSTR, VARIANT*)) STUB(get_Name, (BSTR*))
+  STUB(get_HWND, (SHANDLE_PTR*)) STUB(get_Path, (BSTR*)) STUB(get_Visible, (VARIANT_BOOL*))
+  STUB(put_Visible, (VARIANT_BOOL)) STUB(get_StatusBar, (VARIANT_BOOL*))
+  STUB(put_StatusBar, (VARIANT_BOOL)) STUB(get_StatusText, (BSTR*)) STUB(put_StatusText, (BSTR))
+  STUB(get_ToolBar, (int*)) STUB(put_ToolBar, (int)) STUB(get_MenuBar, (VARIANT_BOOL*))
+  STUB(put_MenuBar, (VARIANT_BOOL)) STUB(get_FullScreen, (VARIANT_BOOL*))
+  STUB(put_FullScreen, (VARIANT_BOOL)) STUB(Navigate2, (VARIANT*, VARIANT*, VARIANT*, VARIANT*, VARIANT*))
+  STUB(QueryStatusWB, (OLECMDID, OLECMDF*)) STUB(ExecWB, (OLECMDID, OLECMDEXECOPT, VARIANT*, VARIANT*))
+  STUB(ShowBrowserBar, (VARIANT*, VARIANT*, VARIANT*)) STUB(get_ReadyState, (READYSTATE*))
+  STUB(get_Offline, (VARIANT_BOOL*)) STUB(put_Offline, (VARIANT_BOOL))
+  STUB(get_Silent, (VARIANT_BOOL*)) STUB(put_Silent, (VARIANT_BOOL))
+  STUB(get_RegisterAsBrowser, (VARIANT_BOOL*)) STUB(put_RegisterAsBrowser, (VARIANT_BOOL))
+  STUB(get_RegisterAsDropTarget, (VARIANT_BOOL*)) STUB(put_RegisterAsDropTarget, (VARIANT_BOOL))
+  STUB(get_TheaterMode, (VARIANT_BOOL*)) STUB(put_TheaterMode, (VARIANT_BOOL))
+  STUB(get_AddressBar, (VARIANT_BOOL*)) STUB(put_AddressBar, (VARIANT_BOOL))
+  STUB(get_Resizable, (VARIANT_BOOL*)) STUB(put_Resizable, (VARIANT_BOOL))
+      // clang-format on
+
+      private : static HRESULT Text(HRESULT hr, const std::wstring& text, BSTR* out) {
+    *out = nullptr;
+    if (FAILED(hr)) return hr;
+    // An empty value comes as a null BSTR, which is legal and means "".
+    if (!text.empty()) *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    return S_OK;
+  }
+  std::wstring title_;
+  FakeDocument* document_;
+};
+
+class FakeEnum final : public Fake<IEnumVARIANT> {
+ public:
+  std::vector<IDispatch*> items;
+  HRESULT nextHr = S_OK;
+  size_t position = 0;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    *out = nullptr;
+    if (iid == IID_IUnknown || iid == IID_IEnumVARIANT) return Hand<IEnumVARIANT>(this, out);
+    return E_NOINTERFACE;
+  }
+  HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* out, ULONG* fetched) override {
+    if (count != 1 || !fetched) return E_INVALIDARG;  // the adapter asks for one at a time
+    *fetched = 0;
+    if (FAILED(nextHr)) return nextHr;
+    if (position == items.size()) return S_FALSE;
+    out->vt = VT_DISPATCH;
+    out->pdispVal = items[position++];
+    out->pdispVal->AddRef();
+    *fetched = 1;
+    return S_OK;
+  }
+  STUB(Skip, (ULONG)) STUB(Reset, ()) STUB(Clone, (IEnumVARIANT**))
+};
+
+// Answers get_Count and Item as Wine's does: not implemented.
+class FakeShellWindows final : public Fake<IShellWindows> {
+ public:
+  FakeEnum enumerator;
+  HRESULT newEnumHr = S_OK;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    *out = nullptr;
+    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_IShellWindows)
+      return Hand<IShellWindows>(this, out);
+    return E_NOINTERFACE;
+  }
+  HRESULT STDMETHODCALLTYPE _NewEnum(IUnknown** out) override {
+    *out = nullptr;
+    if (FAILED(newEnumHr)) return newEnumHr;
+    enumerator.position = 0;
+    *out = &enumerator;
+    enumerator.AddRef();
+    return S_OK;
+  }
+  DISPATCH_STUBS
+  // clang-format off
+  STUB(get_Count, (LONG*)) STUB(Item, (VARIANT, IDispatch**))
+  STUB(Register, (IDispatch*, LONG, int, LONG*)) STUB(RegisterPending, (LONG, VARIANT*, VARIANT*, int, LONG*))
+  STUB(Revoke, (LONG)) STUB(OnNavigate, (LONG, VARIANT*)) STUB(OnActivated, (LONG, VARIANT_BOOL))
+  STUB(FindWindowSW, (VARIANT*, VARIANT*, int, LONG*, int, IDispatch**)) STUB(OnCreated, (LONG, IUnknown*))
+  STUB(ProcessAttachDetach, (VARIANT_BOOL))
+  // clang-format on
+};
+
+// Hands the form a fake collection, or the real one, and notes each attempt.
+class Shell final : public ShellWindows {
+ public:
+  explicit Shell(std::function<std::unique_ptr<ShellWindowCollection>()> create)
+      : create_(std::move(create)) {}
+  std::unique_ptr<ShellWindowCollection> Create() override {
+    try {
+      auto collection = create_();
+      results.push_back(S_OK);
+      return collection;
+    } catch (const toolkit::Failure& failure) {
+      results.push_back(failure.code());
+      throw;
+    }
+  }
+  std::vector<long> results;
+
+ private:
+  std::function<std::unique_ptr<ShellWindowCollection>()> create_;
+};
+
+struct NoLaunch final : ShellLaunch {
+  void Open(toolkit::StringView) override {}
+};
+
+Lines Group(const String& title) {
+  const String separator(kSeparator);
+  return {separator, title, u"http://" + title + u".test/", u"C:\\iexplore.exe", separator};
+}
+
+Lines Log(const Form1& form) {
+  Lines lines;
+  for (int i = 0; i < form.List1.Count(); ++i) lines.push_back(form.List1.Item(i));
+  return lines;
+}
+
+TEST(ComShellWindowsTest, SweepsFakeWindowsAndReleasesEveryReference) {
+  FakeDocument html(S_OK), folder(E_NOINTERFACE), broken(RPC_E_DISCONNECTED);
+  FakeBrowser a(L"a", &html), view(L"C:", &folder), blank(L"blank", nullptr),
+      unreadable(L"u", &html), untestable(L"t", &broken), b(L"", &html), c(L"c", &html);
+  unreadable.documentHr = RPC_E_DISCONNECTED;
+  b.addressHr = E_ACCESSDENIED;
+  c.quitHr = E_FAIL;
+  FakeShellWindows windows;
+  // The folder's document as an item of its own: no browser, passed over.
+  windows.enumerator.items = {&a, &view, &blank, &folder, &unreadable, &untestable, &b, &c};
+
+  {
+    Shell shell([&] { return WrapShellWindows(&windows); });
+    NoLaunch launch;
+    toolkit::model::ModelWindow window{Form1::Design()};
+    Form1 form{window, shell, launch};
+    window.Load();
+    for (int sweep = 0; sweep < 2; ++sweep) form.StartClosing();
+
+    Lines bGroup = Group(u"");
+    bGroup.erase(bGroup.begin() + 2);  // its address could not be read
+    Lines once = Group(u"a");
+    once.insert(once.end(), bGroup.begin(), bGroup.end());
+    Lines c1 = Group(u"c");
+    once.insert(once.end(), c1.begin(), c1.end());
+    Lines twice = once;
+    twice.insert(twice.end(), once.begin(), once.end());
+    EXPECT_EQ(Log(form), twice);
+    EXPECT_EQ(std::vector<int>({a.quits, view.quits, blank.quits, unreadable.quits,
+                                untestable.quits, b.quits, c.quits}),
+              std::vector<int>({2, 0, 0, 0, 0, 2, 0}));
+    EXPECT_EQ(shell.results, std::vector<long>{S_OK});
+    EXPECT_TRUE(window.Reports().empty());
+    // Between sweeps only the collection is held.
+    EXPECT_EQ(windows.refs, 2u);
+    for (auto* fake : {&a, &view, &blank, &unreadable, &untestable, &b, &c})
+      EXPECT_EQ(fake->refs, 1u);
+  }
+  for (auto* fake : {&html, &folder, &broken}) EXPECT_EQ(fake->refs, 1u);
+  EXPECT_EQ(windows.refs, 1u);
+  EXPECT_EQ(windows.enumerator.refs, 1u);
+  for (auto* fake : {&a, &view, &blank, &unreadable, &untestable, &b, &c}) {
+    EXPECT_EQ(fake->refs, 1u);
+    EXPECT_FALSE(fake->overReleased);
+  }
+  for (bool over : {html.overReleased, folder.overReleased, broken.overReleased,
+                    windows.overReleased, windows.enumerator.overReleased})
+    EXPECT_FALSE(over);
+}
+
+// A refused call becomes one Failure carrying the platform's status.
+TEST(ComShellWindowsTest, RefusedCallsThrowTheirStatus) {
+  FakeDocument html(S_OK), broken(E_UNEXPECTED);
+  FakeBrowser a(L"a", &broken);
+  FakeShellWindows windows;
+  windows.enumerator.items = {&a};
+  const auto collection = WrapShellWindows(&windows);
+  struct Case {
+    const char* what;
+    std::function<void()> call;
+    HRESULT expected;
+  };
+  const std::vector<Case> cases = {
+      {"HTML test", [&] { collection->Enumerate()->Next()->Document()->IsHtml(); }, E_UNEXPECTED},
+      {"Document",
+       [&] {
+         a.documentHr = RPC_E_DISCONNECTED;
+         collection->Enumerate()->Next()->Document();
+       },
+       RPC_E_DISCONNECTED},
+      {"Quit",
+       [&] {
+         a.quitHr = E_ACCESSDENIED;
+         collection->Enumerate()->Next()->Quit();
+       },
+       E_ACCESSDENIED},
+      {"Next",
+       [&] {
+         windows.enumerator.nextHr = E_OUTOFMEMORY;
+         collection->Enumerate()->Next();
+       },
+       E_OUTOFMEMORY},
+      {"_NewEnum",
+       [&] {
+         windows.newEnumHr = E_NOTIMPL;
+         collection->Enumerate();
+       },
+       E_NOTIMPL},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    try {
+      c.call();
+      ADD_FAILURE() << "no failure";
+    } catch (const toolkit::Failure& failure) {
+      EXPECT_EQ(failure.code(), c.expected);
+    }
+  }
+  for (auto* fake : {&html, &broken}) EXPECT_EQ(fake->refs, 1u);
+  EXPECT_EQ(a.refs, 1u);
+  EXPECT_EQ(windows.enumerator.refs, 1u);
+}
+
+// Wine's ShellWindows: not registered until its desktop runs, and then it
+// cannot be enumerated. Either way the sweep has no effect and the program
+// runs on; creation is tried again only while it fails.
+TEST(ComShellWindowsTest, WinesShellWindowsLeavesTheProgramRunning) {
+  ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+  {
+    ComShellWindows real;
+    Shell shell([&] { return real.Create(); });
+    NoLaunch launch;
+    toolkit::model::ModelWindow window{Form1::Design()};
+    Form1 form{window, shell, launch};
+    window.Load();
+    auto sweepTwice = [&] {
+      shell.results.clear();
+      form.StartClosing();
+      window.GetTimer("Timer1").Tick();
+      EXPECT_EQ(form.List1.Count(), 0);
+      EXPECT_TRUE(window.Reports().empty());
+      EXPECT_FALSE(window.Ended());
+      EXPECT_TRUE(form.Timer1.Enabled());
+    };
+
+    sweepTwice();  // the desktop may or may not run yet
+    ASSERT_FALSE(shell.results.empty());
+    if (shell.results[0] == REGDB_E_CLASSNOTREG) {
+      // Tried again by the next sweep, not kept as failed.
+      EXPECT_EQ(shell.results, (std::vector<long>{REGDB_E_CLASSNOTREG, REGDB_E_CLASSNOTREG}));
+      // Starting the desktop registers the class, after a while.
+      GetDesktopWindow();
+      for (int i = 0; i < 100 && !form.BrowserWindows; ++i) {
+        Sleep(100);
+        shell.results.clear();
+        form.SweepBrowserWindows();
+      }
+    }
+    EXPECT_EQ(shell.results, std::vector<long>{S_OK});
+    ASSERT_NE(form.BrowserWindows, nullptr);
+    try {
+      form.BrowserWindows->Enumerate();
+      ADD_FAILURE() << "Wine's collection enumerated";
+    } catch (const toolkit::Failure& failure) {
+      EXPECT_EQ(failure.code(), E_NOTIMPL);
+    }
+    sweepTwice();
+    EXPECT_TRUE(shell.results.empty());  // kept, not made again
+  }
+  CoUninitialize();
+}
+
+}  // namespace
+}  // namespace closer::win32
