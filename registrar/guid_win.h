@@ -1,0 +1,13 @@
+#pragma once
+// GUIDs from COM (ole32).
+#include "registrar/guid.h"
+
+namespace registrar {
+
+class Ole32GuidSource : public GuidSource {
+ public:
+  std::int32_t CreateGuid(GuidRecord& guid) override;
+  int StringFromGuid(const GuidRecord& guid, char16_t* buffer, int capacity) override;
+};
+
+}  // namespace registrar

@@ -1,0 +1,11 @@
+#include "registrar/guid_win.h"
+#include "registrar/tests/system_guid_source.h"
+
+namespace registrar::testing {
+
+GuidSource& SystemGuidSource() {
+  static Ole32GuidSource source;
+  return source;
+}
+
+}  // namespace registrar::testing
