@@ -5,23 +5,23 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <string>
 #include <vector>
 
 #include "closer/shell_windows_model.h"
+#include "closer/tests/log_lines.h"
 #include "toolkit/model/model_window.h"
 
 namespace closer {
 namespace {
 
-using model::ModelShellWindows;
-using model::ModelWindowState;
-using model::Shows;
+using namespace model;
+using namespace testing;
 using toolkit::String;
 using toolkit::model::ModelButton;
+using toolkit::model::ModelLabel;
 using toolkit::model::ModelListBox;
 using toolkit::model::ModelWindow;
-using Lines = std::vector<String>;
+using Ids = std::vector<int>;
 
 struct RecordingLaunch final : ShellLaunch {
   void Open(toolkit::StringView text) override {
@@ -33,18 +33,7 @@ struct RecordingLaunch final : ShellLaunch {
 };
 
 ModelWindowState Browser(const char16_t* title, Shows shows = Shows::kHtml, unsigned failing = 0) {
-  return {title, String(u"http://") + title + u".test/", u"C:\\iexplore.exe", shows, failing};
-}
-
-Lines Group(const String& title) {
-  return {String(kSeparator), title, u"http://" + title + u".test/", u"C:\\iexplore.exe",
-          String(kSeparator)};
-}
-
-Lines Concat(std::initializer_list<Lines> parts) {
-  Lines all;
-  for (const Lines& part : parts) all.insert(all.end(), part.begin(), part.end());
-  return all;
+  return {title, u"http://" + String(title) + u".test/", u"C:\\iexplore.exe", shows, failing};
 }
 
 // One running program: the form on a shown model window, over a model desktop.
@@ -57,21 +46,17 @@ struct Closer {
 
   bool Click(const char* name) { return window.Get<ModelButton>(name).Click(); }
   bool Tick() { return window.GetTimer("Timer1").Tick(); }
-  Lines Log() {
-    Lines lines;
-    for (int i = 0; i < form.List1.Count(); ++i) lines.push_back(form.List1.Item(i));
-    return lines;
-  }
+  bool Label() { return window.Get<ModelLabel>("Label1").Click(); }
+  bool Select(int line) { return window.Get<ModelListBox>("List1").Select(line); }
+  Lines Log() { return testing::Log(form); }
 };
 
-class Form1Test : public ::testing::Test, public Closer {};
-
-TEST_F(Form1Test, WindowAndControlsStartAsDesigned) {
-  const auto& design = window.Design();
+TEST(Form1Test, WindowAndControlsStartAsDesigned) {
+  Closer t;
+  const auto& design = t.window.Design();
   EXPECT_EQ(design.caption, u"Quorrin - Porn Site Closer");
   EXPECT_EQ(std::make_pair(design.clientWidth, design.clientHeight), std::make_pair(6495, 2760));
-  EXPECT_TRUE(design.minButton);
-  EXPECT_FALSE(design.maxButton);
+  EXPECT_TRUE(design.minButton && !design.maxButton);
   EXPECT_EQ(design.placement, toolkit::Placement::kCenterScreen);
   EXPECT_EQ(design.iconResource, 1);
 
@@ -85,297 +70,236 @@ TEST_F(Form1Test, WindowAndControlsStartAsDesigned) {
       {"Command4", u"Open Selected Site", {4320, 1080, 2055, 375}, 6},
       {"Command5", u"Clean Supressed List", {4320, 1560, 2055, 375}, 7},
       {"Label1", u"Made by Drabwick - Click to visite my site", {120, 2520, 6255, 255}, 8}};
-  ASSERT_EQ(window.TabOrder().size(), controls.size());
+  ASSERT_EQ(t.window.TabOrder().size(), controls.size());
   for (size_t i = 0; i < controls.size(); ++i) {
-    const auto& actual = window.TabOrder()[i]->Design();
-    SCOPED_TRACE(controls[i].name);
-    EXPECT_EQ(actual.name, controls[i].name);
-    EXPECT_EQ(actual.caption, controls[i].caption);
-    EXPECT_EQ(actual.rect, controls[i].rect);
-    EXPECT_EQ(actual.tabIndex, controls[i].tabIndex);
+    const auto& actual = t.window.TabOrder()[i]->Design();
+    EXPECT_EQ(std::tie(actual.name, actual.caption, actual.tabIndex),
+              std::tie(controls[i].name, controls[i].caption, controls[i].tabIndex));
+    EXPECT_EQ(actual.rect, controls[i].rect) << actual.name;
   }
 
-  EXPECT_FALSE(form.Text.Enabled());
-  EXPECT_EQ(form.Text.GetText(), u"List of bloqued sites!");
-  EXPECT_FALSE(form.Command3.Enabled());
-  for (auto* button : {&form.Command1, &form.Command2, &form.Command4, &form.Command5})
+  EXPECT_FALSE(t.form.Text.Enabled());
+  EXPECT_FALSE(t.form.Command3.Enabled());
+  for (auto* button : {&t.form.Command1, &t.form.Command2, &t.form.Command4, &t.form.Command5})
     EXPECT_TRUE(button->Enabled());
-  EXPECT_EQ(form.Label1.ForeColor(), (toolkit::Color{0, 0, 192}));
-  EXPECT_FALSE(form.Timer1.Enabled());
-  EXPECT_EQ(form.Timer1.Interval(), 60u);
-  EXPECT_EQ(form.List1.Count(), 0);
-  EXPECT_EQ(form.Text1.GetText(), u"");
-  EXPECT_EQ(form.BrowserWindows, nullptr);
-  EXPECT_EQ(shell.Calls().create, 0);  // nothing is swept before the first start
+  EXPECT_EQ(t.form.Label1.ForeColor(), (toolkit::Color{0, 0, 192}));
+  EXPECT_FALSE(t.form.Timer1.Enabled());
+  EXPECT_EQ(t.form.Timer1.Interval(), 60u);
+  EXPECT_EQ(t.shell.Calls().create, 0);  // nothing is swept before the first start
 }
 
-// What one sweep logs and quits, and what it costs per window.
-TEST_F(Form1Test, SweepLogsEachHtmlWindowAsAGroupThenQuitsIt) {
+// What one sweep logs and quits, in which order, and what it costs.
+TEST(Form1Test, SweepLogsEachHtmlWindowAsAGroupThenQuitsIt) {
   struct Case {
     const char* desktop;
     std::vector<ModelWindowState> windows;
+    std::function<void(ModelShellWindows&, int id, Op op)> during;
     Lines log;
-    std::vector<int> quits;
+    Ids quits;
+    Ids linesAtQuit;                   // a window's lines are in the log before its quit
+    int documents, htmlTests, values;  // calls made
   };
-  ModelWindowState untitled = Browser(u"a");
-  untitled.locationName.clear();
-  Lines untitledGroup = Group(u"a");
-  untitledGroup[1].clear();
+  // clang-format off
   const std::vector<Case> cases = {
-      {"no window", {}, {}, {}},
-      {"folder windows", {Browser(u"C:", Shows::kOther), Browser(u"D:", Shows::kOther)}, {}, {}},
-      {"no document yet", {Browser(u"a", Shows::kNothing)}, {}, {}},
-      {"empty title", {untitled}, untitledGroup, {0}},
-      {"two pages among others",
-       {Browser(u"a"), Browser(u"C:", Shows::kOther), Browser(u"b", Shows::kNothing),
-        Browser(u"c")},
-       Concat({Group(u"a"), Group(u"c")}),
-       {0, 3}},
-  };
+      {"no window", {}, nullptr, {}, {}, {}, 0, 0, 0},
+      {"folder windows", {Browser(u"C:", Shows::kOther), Browser(u"D:", Shows::kOther)}, nullptr,
+       {}, {}, {}, 2, 2, 0},
+      {"no document yet", {Browser(u"a", Shows::kNothing)}, nullptr, {}, {}, {}, 1, 0, 0},
+      {"empty title", {Browser(u"")}, nullptr, Group(u""), {0}, {5}, 1, 1, 3},
+      {"two pages among others", {Browser(u"a"), Browser(u"C:", Shows::kOther),
+       Browser(u"b", Shows::kNothing), Browser(u"c")}, nullptr,
+       Group(u"a") + Group(u"c"), {0, 3}, {5, 10}, 4, 3, 6},
+      // 0 closes 1 as it quits; 2 goes while it is read; 3 opens 4 meanwhile.
+      {"windows come and go", {Browser(u"a"), Browser(u"b"), Browser(u"c"), Browser(u"d")},
+       [](ModelShellWindows& s, int id, Op op) {
+         if (id == 0 && op == kQuit) s.Close(1);
+         if (id == 2 && op == kLocationName) s.Close(2);
+         if (id == 3 && op == kDocument) s.Open(Browser(u"e"));
+       },
+       Group(u"a") + Group(u"c", {1, 2, 3}) + Group(u"d") + Group(u"e"), {0, 3, 4},
+       {5, 7, 12, 17}, 4, 4, 12}};
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.desktop);
     Closer t;
-    auto& desktop = t.shell;
-    for (const auto& state : c.windows) desktop.Open(state);
-    // A window's lines are all in the log before it is asked to quit.
-    std::vector<int> linesAtQuit;
-    desktop.beforeCall = [&](int, model::Op op) {
-      if (op == model::kQuit) linesAtQuit.push_back(t.form.List1.Count());
+    for (const auto& state : c.windows) t.shell.Open(state);
+    Ids linesAtQuit;
+    t.shell.beforeCall = [&](int id, Op op) {
+      if (op == kQuit) linesAtQuit.push_back(t.form.List1.Count());
+      if (c.during) c.during(t.shell, id, op);
     };
-
     t.form.SweepBrowserWindows();
     EXPECT_EQ(t.Log(), c.log);
-    EXPECT_EQ(desktop.Quits(), c.quits);
-    for (size_t i = 0; i < linesAtQuit.size(); ++i) EXPECT_EQ(linesAtQuit[i], 5 * int(i + 1));
-
-    int withDocument = 0, html = 0;
-    for (const auto& state : c.windows) {
-      withDocument += state.shows != Shows::kNothing;
-      html += state.shows == Shows::kHtml;
-    }
-    const auto& calls = desktop.Calls();
-    EXPECT_EQ(calls.create, 1);
-    EXPECT_EQ(calls.document, int(c.windows.size()));
-    EXPECT_EQ(calls.isHtml, withDocument);
-    EXPECT_EQ(calls.locationName + calls.locationURL + calls.fullName, 3 * html);
-    EXPECT_EQ(calls.quit, html);
+    EXPECT_EQ(t.shell.Quits(), c.quits);
+    EXPECT_EQ(linesAtQuit, c.linesAtQuit);
+    const auto& calls = t.shell.Calls();
+    EXPECT_EQ(std::tie(calls.create, calls.enumerate), std::make_tuple(1, 1));
+    EXPECT_EQ(std::make_tuple(calls.document, calls.isHtml, calls.quit),
+              std::make_tuple(c.documents, c.htmlTests, int(c.linesAtQuit.size())));
+    EXPECT_EQ(calls.locationName + calls.locationURL + calls.fullName, c.values);
     EXPECT_EQ(t.form.CurrentBrowser, nullptr);
   }
 }
 
-// Every step of the failure list: abandoned silently, the rest goes on.
-TEST_F(Form1Test, AFailingStepIsSkippedAndTheSweepGoesOn) {
-  using namespace model;
+// Each step of the failure list: abandoned silently, and the rest goes on.
+TEST(Form1Test, AFailingStepIsSkippedAndTheSweepGoesOn) {
   struct Case {
     const char* what;
-    std::function<void(ModelShellWindows&, ModelWindow&)> fault;
-    unsigned failing;  // of the first window
+    std::function<void(Closer&)> fault;
+    unsigned failing;  // of the first of two pages
     Lines log;
-    std::vector<int> quits;
+    Ids quits;
   };
-  const Lines a = Group(u"a"), b = Group(u"b");
-  auto none = [](ModelShellWindows&, ModelWindow&) {};
+  auto none = [](Closer&) {};
+  const Lines both = Group(u"a") + Group(u"b");
+  // clang-format off
   const std::vector<Case> cases = {
-      {"Document", none, kDocument, b, {1}},
-      {"HTML test", none, kIsHtml, b, {1}},
-      {"LocationName", none, kLocationName, Concat({{a[0], a[2], a[3], a[4]}, b}), {0, 1}},
-      {"LocationURL", none, kLocationURL, Concat({{a[0], a[1], a[3], a[4]}, b}), {0, 1}},
-      {"FullName", none, kFullName, Concat({{a[0], a[1], a[2], a[4]}, b}), {0, 1}},
-      {"every value",
-       none,
-       kLocationName | kLocationURL | kFullName,
-       Concat({{a[0], a[4]}, b}),
-       {0, 1}},
-      {"Quit", none, kQuit, Concat({a, b}), {1}},
-      {"append", [](auto&, ModelWindow& w) { w.Fail("List1.AddItem"); }, 0, {}, {0, 1}},
-      {"creation", [](ModelShellWindows& s, auto&) { s.failing = kCreate; }, 0, {}, {}},
-      {"enumeration", [](ModelShellWindows& s, auto&) { s.failing = kEnumerate; }, 0, {}, {}},
-      {"next window", [](ModelShellWindows& s, auto&) { s.failing = kNext; }, 0, {}, {}},
-      {"Timer1",
-       [](auto&, ModelWindow& w) { w.Fail("Timer1.SetEnabled"); },
-       0,
-       Concat({a, b}),
-       {0, 1}},
-      {"Command3",
-       [](auto&, ModelWindow& w) { w.Fail("Command3.SetEnabled"); },
-       0,
-       Concat({a, b}),
-       {0, 1}},
-  };
+      {"Document", none, kDocument, Group(u"b"), {1}},
+      {"HTML test", none, kIsHtml, Group(u"b"), {1}},
+      {"LocationName", none, kLocationName, Group(u"a", {1}) + Group(u"b"), {0, 1}},
+      {"LocationURL", none, kLocationURL, Group(u"a", {2}) + Group(u"b"), {0, 1}},
+      {"FullName", none, kFullName, Group(u"a", {3}) + Group(u"b"), {0, 1}},
+      {"every value", none, kLocationName | kLocationURL | kFullName,
+       Group(u"a", {1, 2, 3}) + Group(u"b"), {0, 1}},
+      {"Quit", none, kQuit, both, {1}},
+      {"append", [](Closer& t) { t.window.Fail("List1.AddItem"); }, 0, {}, {0, 1}},
+      {"creation", [](Closer& t) { t.shell.failing = kCreate; }, 0, {}, {}},
+      {"enumeration", [](Closer& t) { t.shell.failing = kEnumerate; }, 0, {}, {}},
+      {"next window", [](Closer& t) { t.shell.failing = kNext; }, 0, {}, {}},
+      {"Timer1", [](Closer& t) { t.window.Fail("Timer1.SetEnabled"); }, 0, both, {0, 1}},
+      {"Command3", [](Closer& t) { t.window.Fail("Command3.SetEnabled"); }, 0, both, {0, 1}}};
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Closer t;
-    auto& desktop = t.shell;
-    auto& w = t.window;
-    auto& f = t.form;
-    desktop.Open(Browser(u"a", Shows::kHtml, c.failing));
-    desktop.Open(Browser(u"b"));
-    c.fault(desktop, w);
-
-    ASSERT_TRUE(w.Get<ModelButton>("Command1").Click());
-    w.Heal("List1.AddItem");
+    t.shell.Open(Browser(u"a", Shows::kHtml, c.failing));
+    t.shell.Open(Browser(u"b"));
+    c.fault(t);
+    ASSERT_TRUE(t.Click("Command1"));
+    t.window.Heal("List1.AddItem");
     EXPECT_EQ(t.Log(), c.log);
-    EXPECT_EQ(desktop.Quits(), c.quits);
-    EXPECT_TRUE(w.Reports().empty());
-    EXPECT_FALSE(w.Ended());
+    EXPECT_EQ(t.shell.Quits(), c.quits);
+    EXPECT_TRUE(t.window.Reports().empty());
+    EXPECT_FALSE(t.window.Ended());
     // Only the switch that failed is left undone.
-    EXPECT_EQ(f.Timer1.Enabled(), !w.Faulty("Timer1.SetEnabled"));
-    EXPECT_EQ(f.Command3.Enabled(), !w.Faulty("Command3.SetEnabled"));
-    // A collection that could not be made is tried again by the next sweep,
+    EXPECT_EQ(t.form.Timer1.Enabled(), !t.window.Faulty("Timer1.SetEnabled"));
+    EXPECT_EQ(t.form.Command3.Enabled(), !t.window.Faulty("Command3.SetEnabled"));
+    // A collection that could not be made is tried again by the next sweep;
     // one that exists is never made again.
-    const int created = desktop.Calls().create;
-    f.SweepBrowserWindows();
-    EXPECT_EQ(desktop.Calls().create, created + (desktop.failing & kCreate ? 1 : 0));
+    t.form.SweepBrowserWindows();
+    EXPECT_EQ(t.shell.Calls().create, c.failing == 0 && t.shell.failing == kCreate ? 2 : 1);
   }
 }
 
-// The states of closing, step by step: (action, Timer1, Command3, log lines).
-TEST_F(Form1Test, StartTickAndStopMoveBetweenTheStates) {
-  const int page = shell.Open(Browser(u"a"));
-  const int later = shell.Open(Browser(u"b", Shows::kNothing));
+// Closing on and off, step by step, with the log's own actions in between.
+TEST(Form1Test, StartTickStopCleanAndListClickMoveThroughTheStates) {
+  Closer t;
+  const int page = t.shell.Open(Browser(u"a"));
+  const int later = t.shell.Open(Browser(u"b", Shows::kNothing));
   struct Step {
     const char* action;
     std::function<bool()> act;
     bool acted, timer, command3;
     size_t lines;
+    String text1;
   };
+  const String separator(kSeparator);
+  // clang-format off
   const std::vector<Step> steps = {
-      {"tick while off", [&] { return Tick(); }, false, false, false, 0},
-      {"stop while off", [&] { return Click("Command3"); }, false, false, false, 0},
-      {"start", [&] { return Click("Command1"); }, true, true, true, 5},
-      {"tick: logged again while it stays", [&] { return Tick(); }, true, true, true, 10},
-      {"start while on sweeps at once", [&] { return Click("Command1"); }, true, true, true, 15},
-      {"stop", [&] { return Click("Command3"); }, true, false, true, 15},
-      {"tick after stop", [&] { return Tick(); }, false, false, true, 15},
-      {"stop again changes nothing", [&] { return Click("Command3"); }, true, false, true, 15},
-      {"start again", [&] { return Click("Command1"); }, true, true, true, 20},
-      {"page closed, the other shows a page",
-       [&] {
-         shell.Close(page);
-         shell.Window(later).shows = Shows::kHtml;
-         return Tick();
-       },
-       true, true, true, 25},
-      {"clean does not stop closing", [&] { return Click("Command5"); }, true, true, true, 0},
-      {"tick", [&] { return Tick(); }, true, true, true, 5},
-  };
+      {"tick while off", [&] { return t.Tick(); }, false, false, false, 0, u""},
+      {"stop while off", [&] { return t.Click("Command3"); }, false, false, false, 0, u""},
+      {"clean while empty", [&] { return t.Click("Command5"); }, true, false, false, 0, u""},
+      {"start", [&] { return t.Click("Command1"); }, true, true, true, 5, u""},
+      {"tick: logged again while it stays", [&] { return t.Tick(); }, true, true, true, 10, u""},
+      {"start while on: one more sweep", [&] { return t.Click("Command1"); }, true, true, true, 15,
+       u""},
+      {"stop", [&] { return t.Click("Command3"); }, true, false, true, 15, u""},
+      {"tick after stop", [&] { return t.Tick(); }, false, false, true, 15, u""},
+      {"stop again", [&] { return t.Click("Command3"); }, true, false, true, 15, u""},
+      {"select an address", [&] { return t.Select(7); }, true, false, true, 15, u"http://a.test/"},
+      {"select a separator", [&] { return t.Select(4); }, true, false, true, 15, separator},
+      {"start again", [&] { return t.Click("Command1"); }, true, true, true, 20, separator},
+      {"clean keeps Text1, closing", [&] { return t.Click("Command5"); }, true, true, true, 0,
+       separator},
+      {"page gone, the other shows one", [&] {
+         t.shell.Close(page);
+         t.shell.Window(later).shows = Shows::kHtml;
+         return t.Tick();
+       }, true, true, true, 5, separator}};
+  // clang-format on
   for (const Step& step : steps) {
     SCOPED_TRACE(step.action);
     EXPECT_EQ(step.act(), step.acted);
-    EXPECT_EQ(form.Timer1.Enabled(), step.timer);
-    EXPECT_EQ(form.Command3.Enabled(), step.command3);
-    EXPECT_EQ(Log().size(), step.lines);
+    EXPECT_EQ(t.form.Timer1.Enabled(), step.timer);
+    EXPECT_EQ(t.form.Command3.Enabled(), step.command3);
+    EXPECT_EQ(t.Log().size(), step.lines);
+    EXPECT_EQ(t.form.Text1.GetText(), step.text1);
   }
-  EXPECT_EQ(Log(), Group(u"b"));
-  EXPECT_EQ(shell.Quits(), (std::vector<int>{page, page, page, page, later, later}));
-  EXPECT_EQ(shell.Calls().create, 1);
-  EXPECT_NE(form.BrowserWindows, nullptr);
-}
-
-TEST_F(Form1Test, WindowsClosingWhileASweepRunsCostOnlyWhatTheyCanNoLongerAnswer) {
-  const int a = shell.Open(Browser(u"a"));
-  const int b = shell.Open(Browser(u"b"));
-  const int c = shell.Open(Browser(u"c"));
-  const int d = shell.Open(Browser(u"d"));
-  // a closes b as it quits; c goes away once its document has been read.
-  shell.beforeCall = [&](int id, model::Op op) {
-    if (id == a && op == model::kQuit) shell.Close(b);
-    if (id == c && op == model::kLocationName) shell.Close(c);
-  };
-  Click("Command1");
-  EXPECT_EQ(Log(), Concat({Group(u"a"), {String(kSeparator), String(kSeparator)}, Group(u"d")}));
-  EXPECT_EQ(shell.Quits(), (std::vector<int>{a, d}));
-  EXPECT_TRUE(window.Reports().empty());
-}
-
-TEST_F(Form1Test, ListClickCopiesTheLineAndCleanEmptiesOnlyTheLog) {
-  Click("Command5");  // an empty log is no failure
-  shell.Open(Browser(u"a"));
-  Click("Command1");
-  auto& list = window.Get<ModelListBox>("List1");
-  ASSERT_TRUE(list.Select(2));
-  EXPECT_EQ(form.Text1.GetText(), u"http://a.test/");
-  ASSERT_TRUE(list.Select(4));
-  EXPECT_EQ(form.Text1.GetText(), kSeparator);
-  ASSERT_TRUE(Click("Command5"));
-  EXPECT_EQ(form.List1.Count(), 0);
-  EXPECT_EQ(form.Text1.GetText(), kSeparator);
-  EXPECT_TRUE(window.Reports().empty());
+  EXPECT_EQ(t.Log(), Group(u"b"));
+  EXPECT_EQ(t.shell.Quits(), (Ids{page, page, page, page, later}));
+  EXPECT_EQ(t.shell.Calls().create, 1);
+  EXPECT_TRUE(t.window.Reports().empty());
 }
 
 // Only web addresses reach the shell: the log holds titles a hostile page chose.
-TEST_F(Form1Test, OpenHandsTheShellOnlyAWebAddress) {
+TEST(Form1Test, OpenHandsTheShellOnlyAWebAddress) {
+  Closer t;
+  // clang-format off
   const std::vector<std::pair<String, bool>> texts = {
-      {u"http://a.test/", true},
-      {u"HTTPS://A.test/x?q=1", true},
-      {u"hTtP://\u65e5\u672c.test/", true},
-      {u"", false},
-      {u"----------------------", false},
+      {u"http://a.test/", true}, {u"HTTPS://A.test/x?q=1", true},
+      {u"hTtP://\u65e5\u672c.test/", true}, {u"", false}, {String(kSeparator), false},
       {u"C:\\Program Files\\Internet Explorer\\iexplore.exe", false},
       {u"\\\\evil.test\\share\\setup.exe", false},
-      {u"file:///C:/Windows/System32/calc.exe", false},
-      {u"javascript:alert(1)", false},
-      {u"ftp://a.test/", false},
-      {u"https:/a.test", false},
-      {u" http://a.test/", false},
-      {u"http://a.test/\r\ncalc.exe", false},
-      {u"http://a.test/\u007f", false},
-      {u"http://a.test/\u0085", false},
-      {String(u"http://a.test/\0.exe", 20), false},
-  };
+      {u"file:///C:/Windows/System32/calc.exe", false}, {u"javascript:alert(1)", false},
+      {u" http://a.test/", false}, {u"http://a.test/\r\ncalc.exe", false},
+      {u"http://a.test/\u007f", false}, {u"http://a.test/\u0085", false},
+      {String(u"http://a.test/\0.exe", 19), false}};
+  // clang-format on
   for (const auto& [text, opens] : texts) {
     SCOPED_TRACE(toolkit::ToUtf8(text));
-    launch.opened.clear();
-    form.Text1.SetText(text);
-    ASSERT_TRUE(Click("Command4"));
-    EXPECT_EQ(launch.opened, opens ? Lines{text} : Lines{});
+    t.launch.opened.clear();
+    t.form.Text1.SetText(text);
+    ASSERT_TRUE(t.Click("Command4"));
+    EXPECT_EQ(t.launch.opened, opens ? Lines{text} : Lines{});
   }
   // A hostile title, taken from the log as a user would.
-  shell.Open(Browser(u"\\\\evil.test\\share\\setup.exe"));
-  Click("Command1");
-  launch.opened.clear();
-  window.Get<ModelListBox>("List1").Select(1);
-  Click("Command4");
-  EXPECT_TRUE(launch.opened.empty());
+  t.shell.Open(Browser(u"\\\\evil.test\\share\\setup.exe"));
+  t.Click("Command1");
+  t.launch.opened.clear();
+  t.Select(1);
+  t.Click("Command4");
   // The shell refusing, or an unreadable text, is no failure of the action.
-  form.Text1.SetText(u"http://a.test/");
-  launch.fail = true;
-  Click("Command4");
-  launch.fail = false;
-  window.Fail("Text1.GetText");
-  Click("Command4");
-  EXPECT_TRUE(launch.opened.empty());
-  EXPECT_TRUE(window.Reports().empty());
+  t.form.Text1.SetText(u"http://a.test/");
+  t.launch.fail = true;
+  t.Click("Command4");
+  t.launch.fail = false;
+  t.window.Fail("Text1.GetText");
+  t.Click("Command4");
+  EXPECT_TRUE(t.launch.opened.empty());
+  EXPECT_TRUE(t.window.Reports().empty());
 
   // The credit line goes straight to the shell.
-  ASSERT_TRUE(window.Get<toolkit::model::ModelLabel>("Label1").Click());
-  EXPECT_EQ(launch.opened, Lines{String(kAuthorUrl)});
+  ASSERT_TRUE(t.Label());
+  EXPECT_EQ(t.launch.opened, Lines{String(kAuthorUrl)});
   EXPECT_TRUE(IsWebAddress(kAuthorUrl));
 }
 
-// The handlers without a policy: a failure is reported and ends the program.
-TEST_F(Form1Test, CloseAndFailuresOfHandlersWithoutPolicyEndTheProgram) {
+// Close, and the handlers without a policy: a failure is reported and ends it.
+TEST(Form1Test, CloseAndFailuresOfHandlersWithoutPolicyEndTheProgram) {
   struct Case {
-    const char* what;
     const char* fault;
     std::function<bool(Closer&)> act;
     size_t reports;
   };
   const std::vector<Case> cases = {
-      {"close", nullptr, [](Closer& t) { return t.Click("Command2"); }, 0},
-      {"window closed", nullptr, [](Closer& t) { return t.window.Close(); }, 0},
-      {"clean", "List1.Clear", [](Closer& t) { return t.Click("Command5"); }, 1},
-      {"list click", "Text1.SetText",
-       [](Closer& t) { return t.window.Get<ModelListBox>("List1").Select(0); }, 1},
-      {"credit line", "shell",
-       [](Closer& t) {
-         t.launch.fail = true;
-         return t.window.Get<toolkit::model::ModelLabel>("Label1").Click();
-       },
-       1},
-  };
+      {nullptr, [](Closer& t) { return t.Click("Command2"); }, 0},
+      {nullptr, [](Closer& t) { return t.window.Close(); }, 0},
+      {"List1.Clear", [](Closer& t) { return t.Click("Command5"); }, 1},
+      {"Text1.SetText", [](Closer& t) { return t.Select(0); }, 1},
+      {"List1.SelectedText", [](Closer& t) { return t.Select(0); }, 1},
+      {"shell", [](Closer& t) { return t.launch.fail = true, t.Label(); }, 1}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
+    SCOPED_TRACE(c.fault ? c.fault : "close");
     Closer t;
     t.shell.Open(Browser(u"a"));
     t.Click("Command1");
