@@ -59,8 +59,21 @@ void Win32ListBox::AddItem(StringView line) {
   for (auto& c : text) {
     if (c == L'\0') c = 0xFFFD;
   }
+  // Each visible append would redraw the scroll bar at once, which makes a
+  // long log crawl; lines added by one handler are painted once, after it.
+  if (!redrawPending_) {
+    Send(WM_SETREDRAW, FALSE);
+    redrawPending_ = owner_.PostDeferred(hwnd_);
+    if (!redrawPending_) Send(WM_SETREDRAW, TRUE);
+  }
   const LRESULT index = Send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
   if (index == LB_ERR || index == LB_ERRSPACE) throw Failure("Out of memory adding a line", 7);
+}
+
+void Win32ListBox::OnDeferred() {
+  redrawPending_ = false;
+  Send(WM_SETREDRAW, TRUE);
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE);
 }
 
 void Win32ListBox::Clear() { Send(LB_RESETCONTENT); }

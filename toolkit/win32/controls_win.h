@@ -49,6 +49,10 @@ class Win32ListBox final : public ListBox, public ControlBase {
   String Item(int index) const override;
   String SelectedText() const override;
   void OnCommand(WORD code) override;
+  void OnDeferred() override;
+
+ private:
+  bool redrawPending_ = false;
 };
 
 class Win32OptionButton final : public OptionButton, public ControlBase {

@@ -12,6 +12,7 @@ namespace {
 constexpr wchar_t kClassName[] = L"ToolkitWindow";
 constexpr int kFirstControlId = 1000;
 constexpr UINT_PTR kFirstTimerId = 1;
+constexpr UINT kDeferredMessage = WM_APP + 1;
 
 // Per-monitor DPI functions exist only from Windows 10; older systems get
 // the system DPI, which is also the window's there.
@@ -157,6 +158,9 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return TRUE;
       }
       break;
+    case kDeferredMessage:
+      if (ControlBase* control = Find(reinterpret_cast<HWND>(lParam))) control->OnDeferred();
+      return 0;
     case WM_DPICHANGED:
       ApplyDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
       return 0;
@@ -248,6 +252,10 @@ void Win32Window::SelectOnly(HWND option) {
   for (HWND other : options_) {
     SendMessageW(other, BM_SETCHECK, other == option ? BST_CHECKED : BST_UNCHECKED, 0);
   }
+}
+
+bool Win32Window::PostDeferred(HWND control) {
+  return hwnd_ && PostMessageW(hwnd_, kDeferredMessage, 0, reinterpret_cast<LPARAM>(control));
 }
 
 String Win32Window::ProgramFolder() const {

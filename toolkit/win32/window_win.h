@@ -29,6 +29,9 @@ class ControlBase {
   // WM_CTLCOLORSTATIC: a brush if the control paints itself differently.
   virtual HBRUSH OnColor(HDC /*dc*/) { return nullptr; }
   virtual bool WantsHandCursor() const { return false; }
+  // Work the control posted to itself through the window, run after the
+  // current handler (see Win32Window::PostDeferred).
+  virtual void OnDeferred() {}
 
  protected:
   String ReadText() const;
@@ -80,6 +83,8 @@ class Win32Window final : public Window {
 
   // Selecting one option button clears the others of the window.
   void SelectOnly(HWND option);
+  // Asks for the control's OnDeferred once the running handler is done.
+  bool PostDeferred(HWND control);
 
  private:
   static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

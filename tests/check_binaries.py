@@ -1,0 +1,145 @@
+#!/usr/bin/env python3
+"""Checks the shipped executables as files: 32-bit GUI PE, system DLLs only,
+size, icon images, version record and manifest. Uses binutils and icoutils.
+
+usage: check_binaries.py Quorrin.exe Brakkon.exe
+"""
+import os
+import re
+import struct
+import subprocess
+import sys
+import tempfile
+
+SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "ole32.dll",
+               "oleaut32.dll", "shell32.dll", "comctl32.dll", "msvcrt.dll"}
+MAX_BYTES = 300 * 1024
+
+QUORRIN = {
+    "icons": sorted((s, d) for s in (16, 24, 32, 48) for d in (4, 8, 32)),
+    "ordered": False,
+    "version": (1, 0, 0, 5),
+    "strings": {
+        "FileVersion": "1.00.0005", "ProductVersion": "1.00.0005",
+        "ProductName": "Quorrin", "InternalName": "Quorrin",
+        "Comments": "Against Porn Atacks!", "LegalTrademarks": "100% Freeware",
+        "FileDescription": "Quorrin , will close all the internet windows that are open or "
+                           "opening. This is mostly for 'background' sites that opens alot of "
+                           "webpages, that install toolbars and spyware that may damage your "
+                           "system.",
+    },
+}
+BRAKKON = {
+    "icons": [(32, 4), (16, 4), (32, 8), (16, 8), (48, 32), (32, 32), (16, 32)],
+    "ordered": True,
+    "version": (1, 0, 0, 4),
+    "strings": {
+        "FileVersion": "1.00.0004", "ProductVersion": "1.00.0004", "ProductName": "Brakkon",
+        "InternalName": "Brakkon", "FileDescription": "Brakkon", "Comments": "Brakkon",
+        "LegalTrademarks": "Freeware",
+    },
+}
+
+failures = []
+checks = 0
+
+
+def check(ok, what):
+    global checks
+    checks += 1
+    if not ok:
+        failures.append(what)
+
+
+def run(*args):
+    return subprocess.run(args, check=True, capture_output=True).stdout
+
+
+def resource(exe, rtype, workdir):
+    out = os.path.join(workdir, f"{os.path.basename(exe)}.{rtype}")
+    run("wrestool", "-x", "--raw", f"--type={rtype}", "-o", out, exe)
+    with open(out, "rb") as f:
+        return f.read()
+
+
+def parse_version(block, offset=0):
+    """One VS_VERSIONINFO node: (key, value bytes, value length, children)."""
+    length, value_length, vtype = struct.unpack_from("<HHH", block, offset)
+    end = offset + length
+    pos = offset + 6
+    key_end = pos
+    while block[key_end:key_end + 2] != b"\0\0":
+        key_end += 2
+    key = block[pos:key_end].decode("utf-16-le")
+    pos = (key_end + 2 + 3) & ~3
+    size = value_length * 2 if vtype == 1 else value_length
+    value = block[pos:pos + size]
+    pos = (pos + size + 3) & ~3
+    children = []
+    while pos < end:
+        child, child_end = parse_version(block, pos)
+        children.append(child)
+        pos = (child_end + 3) & ~3
+    return (key, value, vtype, children), end
+
+
+def version_strings(node, found):
+    key, value, vtype, children = node
+    if vtype == 1 and not children:
+        found[key] = value.decode("utf-16-le")
+    for child in children:
+        version_strings(child, found)
+    return found
+
+
+def check_program(exe, expected, workdir):
+    name = os.path.basename(exe)
+    dump = run("i686-w64-mingw32-objdump", "-p", exe).decode()
+    check("file format pei-i386" in dump, f"{name}: not a 32-bit PE")
+    check(re.search(r"Subsystem\s+00000002", dump) is not None, f"{name}: not a GUI program")
+    dlls = {d.lower() for d in re.findall(r"DLL Name: (\S+)", dump)}
+    check(dlls and dlls <= SYSTEM_DLLS, f"{name}: imports beyond system DLLs: {dlls - SYSTEM_DLLS}")
+    size = os.path.getsize(exe)
+    check(size <= MAX_BYTES, f"{name}: {size} bytes, more than {MAX_BYTES}")
+
+    ico = os.path.join(workdir, name + ".ico")
+    run("wrestool", "-x", "--type=group_icon", "-o", ico, exe)
+    listing = run("icotool", "-l", ico).decode()
+    images = [(int(w), int(d)) for w, h, d in
+              re.findall(r"--width=(\d+) --height=(\d+) --bit-depth=(\d+)", listing)]
+    if not expected["ordered"]:
+        images.sort()
+    check(images == expected["icons"], f"{name}: icon images {images}")
+
+    root, _ = parse_version(resource(exe, 16, workdir))
+    fixed = root[1]
+    signature, _, ms, ls, pms, pls = struct.unpack_from("<IIIIII", fixed)
+    check(signature == 0xFEEF04BD, f"{name}: no fixed version information")
+    v = expected["version"]
+    check((ms, ls) == (pms, pls) == ((v[0] << 16) | v[1], (v[2] << 16) | v[3]),
+          f"{name}: binary version {ms:#x}.{ls:#x}")
+    strings = version_strings(root, {})
+    for key, text in expected["strings"].items():
+        check(strings.get(key) == text + "\0" or strings.get(key) == text,
+              f"{name}: {key} is {strings.get(key)!r}")
+
+    manifest = resource(exe, 24, workdir).decode("utf-8")
+    for needle in ('level="asInvoker"', "Microsoft.Windows.Common-Controls",
+                   'version="6.0.0.0"', "PerMonitorV2", "true/pm"):
+        check(needle in manifest, f"{name}: manifest lacks {needle}")
+    check(manifest.count("<supportedOS") == 5, f"{name}: manifest's supported systems")
+    print(f"{name}: {size} bytes, imports {', '.join(sorted(dlls))}")
+
+
+def main():
+    with tempfile.TemporaryDirectory() as workdir:
+        check_program(sys.argv[1], QUORRIN, workdir)
+        check_program(sys.argv[2], BRAKKON, workdir)
+    for failure in failures:
+        print("FAILED:", failure)
+    print(f"{checks - len(failures)} passed, {len(failures)} failed")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
