@@ -154,7 +154,9 @@ class RunningProgram {
   PROCESS_INFORMATION process_{};
 };
 
-LONG Style(HWND h) { return GetWindowLongW(h, GWL_STYLE); }
+LONG Style(HWND h) {
+  return GetWindowLongW(h, GWL_STYLE);
+}
 
 TEST(QuorrinFromOutside, WindowControlsAndUse) {
   RunningProgram quorrin(L"Quorrin.exe", L"Quorrin - Porn Site Closer");

@@ -32,7 +32,6 @@ class EventGate {
   void Fail(const std::string& message);
 
  private:
-
   Reporter report_;
   std::function<void()> end_;
   bool busy_ = false;

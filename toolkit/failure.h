@@ -12,7 +12,8 @@ namespace toolkit {
 
 class Failure : public std::runtime_error {
  public:
-  explicit Failure(const std::string& what, long code = 0) : std::runtime_error(what), code_(code) {}
+  explicit Failure(const std::string& what, long code = 0)
+      : std::runtime_error(what), code_(code) {}
   long code() const { return code_; }
 
  private:

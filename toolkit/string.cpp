@@ -56,7 +56,11 @@ String FromUtf8(std::string_view text) {
   size_t i = 0;
   while (i < text.size()) {
     const auto b = static_cast<unsigned char>(text[i]);
-    int extra = b < 0x80 ? 0 : (b >> 5) == 0x6 ? 1 : (b >> 4) == 0xE ? 2 : (b >> 3) == 0x1E ? 3 : -1;
+    int extra = b < 0x80           ? 0
+                : (b >> 5) == 0x6  ? 1
+                : (b >> 4) == 0xE  ? 2
+                : (b >> 3) == 0x1E ? 3
+                                   : -1;
     if (extra < 0 || i + static_cast<size_t>(extra) >= text.size()) {
       AppendUtf16(out, kReplacement);
       ++i;
@@ -72,8 +76,8 @@ String FromUtf8(std::string_view text) {
       }
       c = (c << 6) | (cont & 0x3F);
     }
-    const bool overlong = (extra == 1 && c < 0x80) || (extra == 2 && c < 0x800) ||
-                          (extra == 3 && c < 0x10000);
+    const bool overlong =
+        (extra == 1 && c < 0x80) || (extra == 2 && c < 0x800) || (extra == 3 && c < 0x10000);
     if (!ok || overlong || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
       AppendUtf16(out, kReplacement);
       ++i;

@@ -7,37 +7,73 @@ void ModelControl::Check(const char* operation) const {
   if (window_.Faulty(what)) throw Failure(what + " failed");
 }
 
-String ModelButton::Caption() const { return Check("Caption"), caption_; }
-void ModelButton::SetCaption(StringView caption) { Check("SetCaption"), caption_ = caption; }
-bool ModelButton::Enabled() const { return Check("Enabled"), enabled_; }
-void ModelButton::SetEnabled(bool enabled) { Check("SetEnabled"), enabled_ = enabled; }
-bool ModelButton::Click() { return enabled_ && window_.Gate().Deliver(onClick); }
+String ModelButton::Caption() const {
+  return Check("Caption"), caption_;
+}
+void ModelButton::SetCaption(StringView caption) {
+  Check("SetCaption"), caption_ = caption;
+}
+bool ModelButton::Enabled() const {
+  return Check("Enabled"), enabled_;
+}
+void ModelButton::SetEnabled(bool enabled) {
+  Check("SetEnabled"), enabled_ = enabled;
+}
+bool ModelButton::Click() {
+  return enabled_ && window_.Gate().Deliver(onClick);
+}
 
-String ModelLabel::Caption() const { return Check("Caption"), caption_; }
-void ModelLabel::SetCaption(StringView caption) { Check("SetCaption"), caption_ = caption; }
-Color ModelLabel::ForeColor() const { return Check("ForeColor"), color_; }
-void ModelLabel::SetForeColor(Color color) { Check("SetForeColor"), color_ = color; }
-bool ModelLabel::Click() { return window_.Gate().Deliver(onClick); }
+String ModelLabel::Caption() const {
+  return Check("Caption"), caption_;
+}
+void ModelLabel::SetCaption(StringView caption) {
+  Check("SetCaption"), caption_ = caption;
+}
+Color ModelLabel::ForeColor() const {
+  return Check("ForeColor"), color_;
+}
+void ModelLabel::SetForeColor(Color color) {
+  Check("SetForeColor"), color_ = color;
+}
+bool ModelLabel::Click() {
+  return window_.Gate().Deliver(onClick);
+}
 
-String ModelTextBox::GetText() const { return Check("GetText"), text_; }
-void ModelTextBox::SetText(StringView text) { Check("SetText"), text_ = text; }
-bool ModelTextBox::Locked() const { return Check("Locked"), locked_; }
-void ModelTextBox::SetLocked(bool locked) { Check("SetLocked"), locked_ = locked; }
-bool ModelTextBox::Enabled() const { return Check("Enabled"), enabled_; }
-void ModelTextBox::SetEnabled(bool enabled) { Check("SetEnabled"), enabled_ = enabled; }
+String ModelTextBox::GetText() const {
+  return Check("GetText"), text_;
+}
+void ModelTextBox::SetText(StringView text) {
+  Check("SetText"), text_ = text;
+}
+bool ModelTextBox::Locked() const {
+  return Check("Locked"), locked_;
+}
+void ModelTextBox::SetLocked(bool locked) {
+  Check("SetLocked"), locked_ = locked;
+}
+bool ModelTextBox::Enabled() const {
+  return Check("Enabled"), enabled_;
+}
+void ModelTextBox::SetEnabled(bool enabled) {
+  Check("SetEnabled"), enabled_ = enabled;
+}
 bool ModelTextBox::Type(StringView text) {
   if (locked_ || !enabled_ || window_.Ended()) return false;
   text_ = text;
   return true;
 }
 
-void ModelListBox::AddItem(StringView line) { Check("AddItem"), lines_.emplace_back(line); }
+void ModelListBox::AddItem(StringView line) {
+  Check("AddItem"), lines_.emplace_back(line);
+}
 void ModelListBox::Clear() {
   Check("Clear");
   lines_.clear();
   selected_ = -1;
 }
-int ModelListBox::Count() const { return Check("Count"), static_cast<int>(lines_.size()); }
+int ModelListBox::Count() const {
+  return Check("Count"), static_cast<int>(lines_.size());
+}
 String ModelListBox::Item(int index) const {
   Check("Item");
   if (index < 0 || index >= static_cast<int>(lines_.size())) throw Failure("Invalid list index");
@@ -61,13 +97,25 @@ void ModelTimer::SetEnabled(bool enabled) {
   if (window_.Faulty(name_ + ".SetEnabled")) throw Failure(name_ + ".SetEnabled failed");
   enabled_ = enabled && !window_.Ended();
 }
-unsigned ModelTimer::Interval() const { return interval_; }
-void ModelTimer::SetInterval(unsigned milliseconds) { interval_ = milliseconds; }
-bool ModelTimer::Tick() { return enabled_ && interval_ > 0 && window_.Gate().Deliver(onTick); }
+unsigned ModelTimer::Interval() const {
+  return interval_;
+}
+void ModelTimer::SetInterval(unsigned milliseconds) {
+  interval_ = milliseconds;
+}
+bool ModelTimer::Tick() {
+  return enabled_ && interval_ > 0 && window_.Gate().Deliver(onTick);
+}
 
-String ModelOptionButton::Caption() const { return Check("Caption"), caption_; }
-void ModelOptionButton::SetCaption(StringView caption) { Check("SetCaption"), caption_ = caption; }
-bool ModelOptionButton::Selected() const { return Check("Selected"), selected_; }
+String ModelOptionButton::Caption() const {
+  return Check("Caption"), caption_;
+}
+void ModelOptionButton::SetCaption(StringView caption) {
+  Check("SetCaption"), caption_ = caption;
+}
+bool ModelOptionButton::Selected() const {
+  return Check("Selected"), selected_;
+}
 void ModelOptionButton::SetSelected(bool selected) {
   Check("SetSelected");
   if (selected) {
@@ -76,23 +124,35 @@ void ModelOptionButton::SetSelected(bool selected) {
   selected_ = selected;
 }
 
-String ModelCheckBox::Caption() const { return Check("Caption"), caption_; }
-void ModelCheckBox::SetCaption(StringView caption) { Check("SetCaption"), caption_ = caption; }
-int ModelCheckBox::State() const { return Check("State"), state_; }
+String ModelCheckBox::Caption() const {
+  return Check("Caption"), caption_;
+}
+void ModelCheckBox::SetCaption(StringView caption) {
+  Check("SetCaption"), caption_ = caption;
+}
+int ModelCheckBox::State() const {
+  return Check("State"), state_;
+}
 void ModelCheckBox::SetState(int state) {
   Check("SetState");
   if (state < kUnchecked || state > kGrayed) throw Failure("Invalid property value");
   state_ = state;
 }
 
-int ModelPictureBox::BorderStyle() const { return Check("BorderStyle"), border_; }
+int ModelPictureBox::BorderStyle() const {
+  return Check("BorderStyle"), border_;
+}
 void ModelPictureBox::SetBorderStyle(int style) {
   Check("SetBorderStyle");
   if (style != 0 && style != 1) throw Failure("Invalid property value");
   border_ = style;
 }
-bool ModelPictureBox::AutoSize() const { return Check("AutoSize"), autoSize_; }
-void ModelPictureBox::SetAutoSize(bool autoSize) { Check("SetAutoSize"), autoSize_ = autoSize; }
+bool ModelPictureBox::AutoSize() const {
+  return Check("AutoSize"), autoSize_;
+}
+void ModelPictureBox::SetAutoSize(bool autoSize) {
+  Check("SetAutoSize"), autoSize_ = autoSize;
+}
 
 ModelWindow::ModelWindow(WindowDesign design, String programFolder)
     : design_(std::move(design)),
@@ -110,17 +170,29 @@ T& ModelWindow::Add(const ControlDesign& design) {
   return ref;
 }
 
-Button& ModelWindow::AddButton(const ControlDesign& d) { return Add<ModelButton>(d); }
-Label& ModelWindow::AddLabel(const ControlDesign& d) { return Add<ModelLabel>(d); }
-TextBox& ModelWindow::AddTextBox(const ControlDesign& d) { return Add<ModelTextBox>(d); }
-ListBox& ModelWindow::AddListBox(const ControlDesign& d) { return Add<ModelListBox>(d); }
+Button& ModelWindow::AddButton(const ControlDesign& d) {
+  return Add<ModelButton>(d);
+}
+Label& ModelWindow::AddLabel(const ControlDesign& d) {
+  return Add<ModelLabel>(d);
+}
+TextBox& ModelWindow::AddTextBox(const ControlDesign& d) {
+  return Add<ModelTextBox>(d);
+}
+ListBox& ModelWindow::AddListBox(const ControlDesign& d) {
+  return Add<ModelListBox>(d);
+}
 OptionButton& ModelWindow::AddOptionButton(const ControlDesign& d) {
   auto& option = Add<ModelOptionButton>(d);
   options_.push_back(&option);
   return option;
 }
-CheckBox& ModelWindow::AddCheckBox(const ControlDesign& d) { return Add<ModelCheckBox>(d); }
-PictureBox& ModelWindow::AddPictureBox(const ControlDesign& d) { return Add<ModelPictureBox>(d); }
+CheckBox& ModelWindow::AddCheckBox(const ControlDesign& d) {
+  return Add<ModelCheckBox>(d);
+}
+PictureBox& ModelWindow::AddPictureBox(const ControlDesign& d) {
+  return Add<ModelPictureBox>(d);
+}
 
 Timer& ModelWindow::AddTimer(const std::string& name, unsigned intervalMs) {
   auto timer = std::make_unique<ModelTimer>(*this, name, intervalMs);

@@ -17,7 +17,8 @@ class ModelWindow;
 
 class ModelControl {
  public:
-  ModelControl(ModelWindow& window, ControlDesign design) : window_(window), design_(std::move(design)) {}
+  ModelControl(ModelWindow& window, ControlDesign design)
+      : window_(window), design_(std::move(design)) {}
   virtual ~ModelControl() = default;
   const ControlDesign& Design() const { return design_; }
   bool Visible() const { return true; }

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "toolkit/string.h"
+
+#include <gtest/gtest.h>
 
 namespace toolkit {
 namespace {
@@ -10,7 +10,9 @@ TEST(StringTest, Utf8RoundTripsEveryPlaneAndReplacesWhatIsBroken) {
   EXPECT_EQ(ToUtf8(text), "A\xc3\xa9\xce\xa9\xe6\x97\xa5\xf0\x9f\x98\x80");
   EXPECT_EQ(FromUtf8(ToUtf8(text)), text);
 
-  EXPECT_EQ(ToUtf8(String(u"a") + char16_t(0xD800) + u"b"), "a\xef\xbf\xbd" "b");
+  EXPECT_EQ(ToUtf8(String(u"a") + char16_t(0xD800) + u"b"),
+            "a\xef\xbf\xbd"
+            "b");
   EXPECT_EQ(ToUtf8(String(1, char16_t(0xDC00))), "\xef\xbf\xbd");
   EXPECT_EQ(FromUtf8("x\xff"), u"x\uFFFD");
   EXPECT_EQ(FromUtf8("\xc0\xaf"), u"\uFFFD\uFFFD");  // overlong

@@ -42,13 +42,13 @@ TEST_F(ModelToolkitTest, LoadRunsOnceBeforeShowingAndSetsStates) {
   std::vector<std::string> names;
   for (auto* control : window.TabOrder()) names.push_back(control->Design().name);
   EXPECT_EQ(names, (std::vector<std::string>{"Go", "Stop", "Skip", "Pump", "Heading", "Box", "List",
-                                              "Link", "First", "Second", "Check", "Picture"}));
+                                             "Link", "First", "Second", "Check", "Picture"}));
 }
 
 TEST_F(ModelToolkitTest, UserActionsRaiseEventsOnlyWhereTheyCan) {
   window.Load();
   auto& timer = window.GetTimer("Ticker");
-  EXPECT_FALSE(timer.Tick());  // off
+  EXPECT_FALSE(timer.Tick());            // off
   EXPECT_FALSE(Button("Stop").Click());  // disabled
   ASSERT_TRUE(Button("Go").Click());
   EXPECT_TRUE(form.Stop.Enabled());

@@ -138,8 +138,8 @@ TEST_F(Win32ToolkitTest, WindowAndControlsAreStandardControlsWhereTheDesignPutsT
   for (int i = 0; i < 8; ++i, h = GetNextDlgTabItem(window.Hwnd(), h, FALSE)) {
     order.push_back(TextOf(h));
   }
-  EXPECT_EQ(order, (std::vector<std::wstring>{L"Go", L"Skip", L"Pump", L"", L"", L"First",
-                                               L"Check", L"Go"}));
+  EXPECT_EQ(order, (std::vector<std::wstring>{L"Go", L"Skip", L"Pump", L"", L"", L"First", L"Check",
+                                              L"Go"}));
   EXPECT_EQ(GetNextDlgTabItem(window.Hwnd(), Child(L"Go"), TRUE), Child(L"Check"));
 }
 

@@ -25,7 +25,9 @@ void ControlBase::WriteText(StringView text) {
   if (!SetWindowTextW(hwnd_, ToWide(text).c_str())) ThrowLastError("setting a control's text");
 }
 
-void ControlBase::Deliver(const Handler& handler) { owner_.Gate().Deliver(handler); }
+void ControlBase::Deliver(const Handler& handler) {
+  owner_.Gate().Deliver(handler);
+}
 
 void Win32Button::OnCommand(WORD code) {
   if (code == BN_CLICKED) Deliver(onClick);
@@ -46,7 +48,9 @@ HBRUSH Win32Label::OnColor(HDC dc) {
   return GetSysColorBrush(COLOR_BTNFACE);
 }
 
-bool Win32TextBox::Locked() const { return (GetWindowLongW(hwnd_, GWL_STYLE) & ES_READONLY) != 0; }
+bool Win32TextBox::Locked() const {
+  return (GetWindowLongW(hwnd_, GWL_STYLE) & ES_READONLY) != 0;
+}
 
 void Win32TextBox::SetLocked(bool locked) {
   if (!Send(EM_SETREADONLY, locked ? TRUE : FALSE)) ThrowLastError("locking a text box");
@@ -76,7 +80,9 @@ void Win32ListBox::OnDeferred() {
   RedrawWindow(hwnd_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE);
 }
 
-void Win32ListBox::Clear() { Send(LB_RESETCONTENT); }
+void Win32ListBox::Clear() {
+  Send(LB_RESETCONTENT);
+}
 
 int Win32ListBox::Count() const {
   const LRESULT count = Send(LB_GETCOUNT);
@@ -88,7 +94,8 @@ String Win32ListBox::Item(int index) const {
   const LRESULT length = Send(LB_GETTEXTLEN, static_cast<WPARAM>(index));
   if (length == LB_ERR) throw Failure("Invalid list index", 381);
   std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  const LRESULT copied = Send(LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+  const LRESULT copied =
+      Send(LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
   if (copied == LB_ERR) throw Failure("Invalid list index", 381);
   text.resize(static_cast<size_t>(copied));
   return FromWide(text);
@@ -103,7 +110,9 @@ void Win32ListBox::OnCommand(WORD code) {
   if (code == LBN_SELCHANGE) Deliver(onClick);
 }
 
-bool Win32OptionButton::Selected() const { return Send(BM_GETCHECK) == BST_CHECKED; }
+bool Win32OptionButton::Selected() const {
+  return Send(BM_GETCHECK) == BST_CHECKED;
+}
 
 void Win32OptionButton::SetSelected(bool selected) {
   if (selected) {
@@ -154,7 +163,9 @@ void Win32PictureBox::SetBorderStyle(int style) {
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
-Win32Timer::~Win32Timer() { Stop(); }
+Win32Timer::~Win32Timer() {
+  Stop();
+}
 
 void Win32Timer::SetEnabled(bool enabled) {
   enabled_ = enabled && !owner_.Ended();

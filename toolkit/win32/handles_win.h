@@ -31,8 +31,12 @@ class UniqueHandle {
   H handle_ = nullptr;
 };
 
-inline void DeleteFont(HFONT font) { DeleteObject(font); }
-inline void DeleteIcon(HICON icon) { DestroyIcon(icon); }
+inline void DeleteFont(HFONT font) {
+  DeleteObject(font);
+}
+inline void DeleteIcon(HICON icon) {
+  DestroyIcon(icon);
+}
 
 using UniqueFont = UniqueHandle<HFONT, DeleteFont>;
 using UniqueIcon = UniqueHandle<HICON, DeleteIcon>;

@@ -18,7 +18,8 @@ constexpr UINT kDeferredMessage = WM_APP + 1;
 // the system DPI, which is also the window's there.
 template <class F>
 F SystemFunction(const char* name) {
-  return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+  return reinterpret_cast<F>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
 }
 
 UINT DpiOf(HWND hwnd) {
@@ -106,7 +107,8 @@ Win32Window::~Win32Window() {
 
 LRESULT CALLBACK Win32Window::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
-    auto* self = static_cast<Win32Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    auto* self =
+        static_cast<Win32Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
     self->hwnd_ = hwnd;
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
@@ -178,9 +180,9 @@ HWND Win32Window::CreateChild(const wchar_t* className, DWORD style, DWORD exSty
                               const ControlDesign& design) {
   const int id = kFirstControlId + static_cast<int>(controls_.size());
   // Created in tab order, so the z-order is the tab order.
-  HWND child = CreateWindowExW(exStyle, className, ToWide(design.caption).c_str(),
-                               style | WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd_,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+  HWND child = CreateWindowExW(
+      exStyle, className, ToWide(design.caption).c_str(), style | WS_CHILD | WS_VISIBLE, 0, 0, 0, 0,
+      hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
   if (!child) throw Failure("creating control " + design.name + " failed");
   SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
   MoveWindow(child, ToPixels(design.rect.left), ToPixels(design.rect.top),
@@ -214,7 +216,8 @@ Label& Win32Window::AddLabel(const ControlDesign& d) {
 }
 
 TextBox& Win32Window::AddTextBox(const ControlDesign& d) {
-  HWND h = CreateChild(L"EDIT", ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP, WS_EX_CLIENTEDGE, d);
+  HWND h =
+      CreateChild(L"EDIT", ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP, WS_EX_CLIENTEDGE, d);
   SendMessageW(h, EM_SETLIMITTEXT, 0, 0);  // no 32K cap on what the user may paste
   return Keep(std::make_unique<Win32TextBox>(*this, h, d));
 }
@@ -244,7 +247,8 @@ PictureBox& Win32Window::AddPictureBox(const ControlDesign& d) {
 }
 
 Timer& Win32Window::AddTimer(const std::string& /*name*/, unsigned intervalMs) {
-  timers_.push_back(std::make_unique<Win32Timer>(*this, kFirstTimerId + timers_.size(), intervalMs));
+  timers_.push_back(
+      std::make_unique<Win32Timer>(*this, kFirstTimerId + timers_.size(), intervalMs));
   return *timers_.back();
 }
 
@@ -323,8 +327,9 @@ void Win32Window::ApplyDpi(UINT dpi, const RECT* suggested) {
   const auto style = static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_STYLE));
   const auto exStyle = static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_EXSTYLE));
   if (suggested) {
-    SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
+                 suggested->right - suggested->left, suggested->bottom - suggested->top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
   } else {
     const RECT outer = OuterRect(ToPixels(design_.clientWidth), ToPixels(design_.clientHeight),
                                  style, exStyle, dpi);
