@@ -19,10 +19,15 @@ namespace {
 
 using namespace closer::testing;
 
-// Reference counting for fakes that the test owns: the test's own reference
-// is the first, so a release that would take the count below 1 is one too many.
+// Reference counts of fakes that the test owns: the test's own reference is
+// the first, so a release that would take the count below 1 is one too many.
+struct Counted {
+  ULONG refs = 1;
+  bool overReleased = false;
+};
+
 template <class... Interfaces>
-class Fake : public Interfaces... {
+class Fake : public Counted, public Interfaces... {
  public:
   virtual ~Fake() = default;
   ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
@@ -33,8 +38,6 @@ class Fake : public Interfaces... {
     }
     return --refs;
   }
-  ULONG refs = 1;
-  bool overReleased = false;
 
  protected:
   template <class Interface>
@@ -241,6 +244,9 @@ TEST(ComShellWindowsTest, SweepsFakeWindowsAndReleasesEveryReference) {
   FakeShellWindows windows;
   // The folder's document as an item of its own: no browser, passed over.
   windows.enumerator.items = {&a, &view, &blank, &folder, &unreadable, &untestable, &b, &c};
+  const std::vector<const Counted*> all = {&html, &folder, &broken,     &a,
+                                           &view, &blank,  &unreadable, &untestable,
+                                           &b,    &c,      &windows,    &windows.enumerator};
 
   {
     Shell shell([&] { return WrapShellWindows(&windows); });
@@ -265,20 +271,10 @@ TEST(ComShellWindowsTest, SweepsFakeWindowsAndReleasesEveryReference) {
     EXPECT_EQ(Log(form), once + once + Group(u"a"));
     EXPECT_EQ(a.quits, 3);
     // Between sweeps only the collection is held.
-    EXPECT_EQ(windows.refs, 2u);
-    for (auto* fake : {&a, &view, &blank, &unreadable, &untestable, &b, &c})
-      EXPECT_EQ(fake->refs, 1u);
+    for (const Counted* fake : all) EXPECT_EQ(fake->refs, fake == &windows ? 2u : 1u);
   }
-  for (auto* fake : {&html, &folder, &broken}) EXPECT_EQ(fake->refs, 1u);
-  EXPECT_EQ(windows.refs, 1u);
-  EXPECT_EQ(windows.enumerator.refs, 1u);
-  for (auto* fake : {&a, &view, &blank, &unreadable, &untestable, &b, &c}) {
-    EXPECT_EQ(fake->refs, 1u);
-    EXPECT_FALSE(fake->overReleased);
-  }
-  for (bool over : {html.overReleased, folder.overReleased, broken.overReleased,
-                    windows.overReleased, windows.enumerator.overReleased})
-    EXPECT_FALSE(over);
+  for (const Counted* fake : all)
+    EXPECT_EQ(std::make_pair(fake->refs, fake->overReleased), std::make_pair(1ul, false));
 }
 
 // Wine's ShellWindows: not registered until its desktop runs, and then it
