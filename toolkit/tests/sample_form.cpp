@@ -3,7 +3,7 @@
 namespace toolkit::testing {
 
 WindowDesign SampleForm::Design() {
-  return {u"Sample \u03a9", 6495, 2760, true, false, Placement::kCenterScreen, 0};
+  return {u"Sample \u03a9", 6495, 2760, true, false, Placement::kCenterScreen, 1};
 }
 
 SampleForm::SampleForm(Window& w)

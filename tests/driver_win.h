@@ -1,0 +1,58 @@
+#pragma once
+// Drives a built program from the outside, through the system alone: starts
+// it as its own process, finds its window, presses its controls, and
+// captures what it shows. Nothing here links any code of the programs.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace driver {
+
+std::wstring Folder();  // the folder of this driver, where the programs are
+std::wstring TextOf(HWND h);
+std::wstring ClassOf(HWND h);  // lower case
+
+// Waits until `condition` holds, letting the other process work meanwhile.
+template <class F>
+bool WaitFor(F condition, DWORD milliseconds = 3000) {
+  const DWORD end = GetTickCount() + milliseconds;
+  while (!condition()) {
+    if (static_cast<LONG>(end - GetTickCount()) <= 0) return false;
+    Sleep(10);
+  }
+  return true;
+}
+
+class RunningProgram {
+ public:
+  // Starts Folder()\exe and waits for its visible window with `caption`.
+  RunningProgram(const wchar_t* exe, const wchar_t* caption);
+  // Closes the program if it still runs.
+  ~RunningProgram();
+  RunningProgram(const RunningProgram&) = delete;
+  RunningProgram& operator=(const RunningProgram&) = delete;
+
+  bool Started() const { return window != nullptr; }
+  // The exit code once the process has ended, or STILL_ACTIVE.
+  DWORD ExitCode(DWORD waitMs) const;
+  HWND Focus() const;
+  // A key pressed while `target` (by default what has the focus) has it.
+  // Returns at once; the program handles it in its own time.
+  void Press(WORD key, HWND target = nullptr) const;
+  // Returns once the program has handled what was posted to it.
+  void Settle() const;
+  void Click(HWND button) const { SendMessageW(button, BM_CLICK, 0, 0); }
+  // Types `text` into an edit box, replacing what it held.
+  void Type(HWND edit, const std::wstring& text) const;
+  // Saves the window as a PNG file; false when it could not.
+  bool Capture(const std::wstring& path) const;
+
+  HWND window = nullptr;
+  std::vector<HWND> controls;  // in tab order
+
+ private:
+  PROCESS_INFORMATION process_{};
+};
+
+}  // namespace driver

@@ -1,0 +1,85 @@
+// `make run` without a display: starts both programs on the virtual display,
+// uses them through their real windows as a user would, shows what they did,
+// saves a screenshot of each window, and closes them.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "tests/driver_win.h"
+
+namespace {
+
+void Say(const std::wstring& text) {
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string bytes(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, bytes.data(), size, nullptr, nullptr);
+  std::printf("%s\n", bytes.c_str());
+  std::fflush(stdout);
+}
+
+bool ShowKey(const std::wstring& guid) {
+  const std::wstring path = L"Software\\Microsoft\\Internet Explorer\\Extensions\\" + guid;
+  HKEY key;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    Say(L"Brakkon: no key HKEY_CURRENT_USER\\" + path);
+    return false;
+  }
+  Say(L"Brakkon wrote HKEY_CURRENT_USER\\" + path + L":");
+  for (DWORD i = 0;; ++i) {
+    wchar_t name[256], data[1024];
+    DWORD nameSize = 256, dataSize = sizeof(data) - sizeof(wchar_t), type = 0;
+    if (RegEnumValueW(key, i, name, &nameSize, nullptr, &type, reinterpret_cast<BYTE*>(data),
+                      &dataSize) != ERROR_SUCCESS) {
+      break;
+    }
+    data[dataSize / sizeof(wchar_t)] = L'\0';
+    Say(L"    " + std::wstring(name) + L" (REG_SZ) = " + data);
+  }
+  RegCloseKey(key);
+  return true;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  const std::wstring shots = argc > 1 ? argv[1] : driver::Folder();
+  bool ok = true;
+
+  driver::RunningProgram brakkon(L"Brakkon.exe", L"Tessaly");
+  driver::RunningProgram quorrin(L"Quorrin.exe", L"Quorrin - Porn Site Closer");
+  if (!brakkon.Started() || !quorrin.Started() || brakkon.controls.size() < 5 ||
+      quorrin.controls.size() < 6) {
+    Say(L"run: the programs did not come up");
+    return 1;
+  }
+
+  // Brakkon: "Adicionar ao registro" writes the key named after the GUID.
+  const std::wstring guid = driver::TextOf(brakkon.controls[4]);
+  brakkon.Click(brakkon.controls[3]);
+  ok = ShowKey(guid) && ok;
+
+  // Quorrin: "Start Closing" enables "Stop Closing", which switches it off.
+  HWND start = quorrin.controls[1], stop = quorrin.controls[5];
+  quorrin.Click(start);
+  const bool on = IsWindowEnabled(stop);
+  Say(std::wstring(L"Quorrin: Start Closing pressed; Stop Closing is ") +
+      (on ? L"enabled" : L"still disabled"));
+  quorrin.Click(stop);
+  quorrin.Settle();
+  Say(L"Quorrin: Stop Closing pressed");
+  ok = on && ok;
+
+  for (auto [program, name] : {std::pair{&brakkon, L"Brakkon.png"}, {&quorrin, L"Quorrin.png"}}) {
+    const std::wstring path = shots + L"\\" + name;
+    const bool saved = program->Capture(path);
+    Say((saved ? L"screenshot: " : L"no screenshot: ") + path);
+    ok = saved && ok;
+  }
+
+  PostMessageW(quorrin.controls[2], BM_CLICK, 0, 0);  // "Close"
+  PostMessageW(brakkon.window, WM_CLOSE, 0, 0);
+  const bool closed = quorrin.ExitCode(5000) == 0 && brakkon.ExitCode(5000) == 0;
+  Say(closed ? L"both programs closed" : L"a program did not close");
+  return ok && closed ? 0 : 1;
+}
