@@ -1,16 +1,20 @@
 #!/usr/bin/env bash
-# Starts the built programs under Wine on the user's display.
+# Starts the built programs under Wine. On a display, for the user to work
+# with; without one, on a virtual display, where a driver uses both programs
+# through their windows, prints what they did, saves a screenshot of each
+# window under build/, and closes them again.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-progs=()
+bin="$root/build/win32/bin"
 for p in Quorrin Brakkon; do
-  f="$root/build/win32/bin/$p.exe"; [ -f "$f" ] || f=
-  [ -n "$f" ] && progs+=("$f")
+  [ -f "$bin/$p.exe" ] || { echo "run: $bin/$p.exe is not built"; exit 1; }
 done
-if [ ${#progs[@]} -eq 0 ]; then echo "run: no program is built yet"; exit 0; fi
-start_all() {
-  for f in "${progs[@]}"; do wine "$f" & done
-  wait
-}
-export -f start_all 2>/dev/null || true
-"$root/scripts/with-wine.sh" bash -c "$(declare -p progs); $(declare -f start_all); start_all"
+
+if [ -n "${DISPLAY:-}" ]; then
+  exec "$root/scripts/with-wine.sh" bash -c "wine '$bin/Brakkon.exe' & wine '$bin/Quorrin.exe' & wait"
+fi
+
+shots="$root/build/screenshots"
+mkdir -p "$shots"
+"$root/scripts/with-wine.sh" bash -c "cd '$bin' && wine headless_run.exe \"\$(winepath -w '$shots')\""
+echo "screenshots in $shots"

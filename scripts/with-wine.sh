@@ -35,8 +35,9 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"
   echo "with-wine: creating the Wine prefix (once)" >&2
   wineboot -i >/dev/null 2>&1
+  wineserver -w  # let wineboot's server go, so that ours can persist
 fi
-wineserver -p >/dev/null 2>&1
+wineserver -p >/dev/null 2>&1 || true
 if [ -n "$xvfb_pid" ]; then
   # No window manager runs on the virtual display: unmanaged windows spare
   # the 2 s that Wine otherwise waits for one at every hide.

@@ -166,8 +166,15 @@ std::vector<std::uint8_t> EncodePng(int width, int height, const std::vector<std
 }  // namespace
 
 bool RunningProgram::Capture(const std::wstring& path) const {
+  // Raised and painted first, then copied from the screen: what the user sees.
+  if (!window) return false;
+  SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  SetForegroundWindow(window);
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+  Settle();
+  Sleep(300);
   RECT rect{};
-  if (!window || !GetWindowRect(window, &rect)) return false;
+  if (!GetWindowRect(window, &rect)) return false;
   const int width = rect.right - rect.left, height = rect.bottom - rect.top;
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
@@ -178,8 +185,7 @@ bool RunningProgram::Capture(const std::wstring& path) const {
   bool ok = false;
   if (bitmap) {
     HGDIOBJ old = SelectObject(memory, bitmap);
-    ok = PrintWindow(window, memory, 0) ||
-         BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    ok = BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
     GdiFlush();
     std::vector<std::uint8_t> pixels(
         static_cast<const std::uint8_t*>(bits),
