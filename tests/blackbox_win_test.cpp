@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/driver_win.h"
+#include "tools/driver_win.h"
 
 namespace {
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <vector>
 
@@ -32,8 +33,8 @@ struct RecordingLaunch final : ShellLaunch {
   bool fail = false;
 };
 
-ModelWindowState Browser(const char16_t* title, Shows shows = Shows::kHtml, unsigned failing = 0) {
-  return {title, u"http://" + String(title) + u".test/", u"C:\\iexplore.exe", shows, failing};
+ModelWindowState Browser(const String& title, Shows shows = Shows::kHtml, unsigned failing = 0) {
+  return {title, u"http://" + title + u".test/", u"C:\\iexplore.exe", shows, failing};
 }
 
 // One running program: the form on a shown model window, over a model desktop.
@@ -88,6 +89,11 @@ TEST(Form1Test, WindowAndControlsStartAsDesigned) {
   EXPECT_EQ(t.shell.Calls().create, 0);  // nothing is swept before the first start
 }
 
+const String kHuge(64 * 1024, u'T');
+const String kBidi = u"\u202Egnp.exe\u202C \r\n\t\u0007";
+const String kHalfPair = String(u"a") + char16_t(0xDC00) + u"b" + char16_t(0xD800);
+const String kNul(u"x\0y", 3);
+
 // What one sweep logs and quits, in which order, and what it costs.
 TEST(Form1Test, SweepLogsEachHtmlWindowAsAGroupThenQuitsIt) {
   struct Case {
@@ -106,6 +112,10 @@ TEST(Form1Test, SweepLogsEachHtmlWindowAsAGroupThenQuitsIt) {
        {}, {}, {}, 2, 2, 0},
       {"no document yet", {Browser(u"a", Shows::kNothing)}, nullptr, {}, {}, {}, 1, 0, 0},
       {"empty title", {Browser(u"")}, nullptr, Group(u""), {0}, {5}, 1, 1, 3},
+      // Titles a hostile page chose are logged as they are, each in its line.
+      {"hostile titles", {Browser(kHuge), Browser(kBidi), Browser(kHalfPair), Browser(kNul)},
+       nullptr, Group(kHuge) + Group(kBidi) + Group(kHalfPair) + Group(kNul),
+       {0, 1, 2, 3}, {5, 10, 15, 20}, 4, 4, 12},
       {"two pages among others", {Browser(u"a"), Browser(u"C:", Shows::kOther),
        Browser(u"b", Shows::kNothing), Browser(u"c")}, nullptr,
        Group(u"a") + Group(u"c"), {0, 3}, {5, 10}, 4, 3, 6},
@@ -189,6 +199,7 @@ TEST(Form1Test, AFailingStepIsSkippedAndTheSweepGoesOn) {
     t.form.SweepBrowserWindows();
     EXPECT_EQ(t.shell.Calls().create, c.failing == 0 && t.shell.failing == kCreate ? 2 : 1);
   }
+  std::printf("sweep failure points exercised: %zu\n", cases.size());
 }
 
 // Closing on and off, step by step, with the log's own actions in between.

@@ -79,7 +79,8 @@ class FakeDocument final : public Fake<IDispatch> {
 
 class FakeBrowser final : public Fake<IWebBrowser2> {
  public:
-  FakeBrowser(const wchar_t* title, FakeDocument* document) : title_(title), document_(document) {}
+  FakeBrowser(std::wstring title, FakeDocument* document)
+      : title_(std::move(title)), document_(document) {}
   HRESULT documentHr = S_OK, titleHr = S_OK, addressHr = S_OK, programHr = S_OK, quitHr = S_OK;
   int quits = 0;
 
@@ -237,16 +238,30 @@ struct NoLaunch final : ShellLaunch {
 TEST(ComShellWindowsTest, SweepsFakeWindowsAndReleasesEveryReference) {
   FakeDocument html(S_OK), folder(E_NOINTERFACE), broken(RPC_E_DISCONNECTED);
   FakeBrowser a(L"a", &html), view(L"C:", &folder), blank(L"blank", nullptr),
-      unreadable(L"u", &html), untestable(L"t", &broken), b(L"", &html), c(L"c", &html);
+      unreadable(L"u", &html), untestable(L"t", &broken), b(L"", &html), c(L"c", &html),
+      // What a hostile page may call itself: an embedded NUL, half a surrogate
+      // pair, a direction override, 64 KiB.
+      hostile(std::wstring(L"n\0u\xD800l\x202E", 6) + std::wstring(64 * 1024, L'W'), &html);
   unreadable.documentHr = RPC_E_DISCONNECTED;
   b.addressHr = E_ACCESSDENIED;
   c.quitHr = E_FAIL;
   FakeShellWindows windows;
   // The folder's document as an item of its own: no browser, passed over.
-  windows.enumerator.items = {&a, &view, &blank, &folder, &unreadable, &untestable, &b, &c};
-  const std::vector<const Counted*> all = {&html, &folder, &broken,     &a,
-                                           &view, &blank,  &unreadable, &untestable,
-                                           &b,    &c,      &windows,    &windows.enumerator};
+  windows.enumerator.items = {&a,          &view, &blank, &folder, &unreadable,
+                              &untestable, &b,    &c,     &hostile};
+  const std::vector<const Counted*> all = {&html,
+                                           &folder,
+                                           &broken,
+                                           &a,
+                                           &view,
+                                           &blank,
+                                           &unreadable,
+                                           &untestable,
+                                           &b,
+                                           &c,
+                                           &hostile,
+                                           &windows,
+                                           &windows.enumerator};
 
   {
     Shell shell([&] { return WrapShellWindows(&windows); });
@@ -257,11 +272,13 @@ TEST(ComShellWindowsTest, SweepsFakeWindowsAndReleasesEveryReference) {
     for (int sweep = 0; sweep < 2; ++sweep) form.StartClosing();
 
     // b's address could not be read.
-    const Lines once = Group(u"a") + Group(u"", {2}) + Group(u"c");
+    const toolkit::String hostileTitle =
+        toolkit::String(u"n\0u\xD800l\x202E", 6) + toolkit::String(64 * 1024, u'W');
+    const Lines once = Group(u"a") + Group(u"", {2}) + Group(u"c") + Group(hostileTitle);
     EXPECT_EQ(Log(form), once + once);
     EXPECT_EQ(std::vector<int>({a.quits, view.quits, blank.quits, unreadable.quits,
-                                untestable.quits, b.quits, c.quits}),
-              std::vector<int>({2, 0, 0, 0, 0, 2, 0}));
+                                untestable.quits, b.quits, c.quits, hostile.quits}),
+              std::vector<int>({2, 0, 0, 0, 0, 2, 0, 2}));
     EXPECT_EQ(shell.results, std::vector<long>{S_OK});
     EXPECT_TRUE(window.Reports().empty());
     // An enumeration that breaks off ends the sweep, holding nothing.

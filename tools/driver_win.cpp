@@ -1,4 +1,4 @@
-#include "tests/driver_win.h"
+#include "tools/driver_win.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "tests/driver_win.h"
+#include "tools/driver_win.h"
 
 namespace {
 
