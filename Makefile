@@ -1,7 +1,7 @@
 # Front door: `make run` builds and starts the programs, `make test` builds
 # everything and runs every test.
 JOBS ?= $(shell nproc)
-.PHONY: all setup native asan win32 test test-native test-win32 run format clean
+.PHONY: all setup native asan win32 test test-native test-win32 run bench format clean
 
 all: native win32
 
@@ -20,8 +20,8 @@ win32: setup
 	@cmake --preset win32 >/dev/null
 	@cmake --build --preset win32 -j $(JOBS)
 
-# Both suites always run, so that both summaries are printed; the target fails
-# if either failed.
+# Every suite runs, so that every summary is printed; the target fails if
+# any failed.
 test: native asan win32
 	@status=0; \
 	echo "== native tests"; ctest --preset native -j $(JOBS) || status=1; \
@@ -38,6 +38,12 @@ test-win32: win32
 
 run: win32
 	@scripts/run.sh
+
+# The sweep and log benchmarks, optimised, on this machine.
+bench: setup
+	@cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build build/bench -j $(JOBS) --target closer_benchmark
+	@build/bench/closer/closer_benchmark
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
