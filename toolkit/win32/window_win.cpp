@@ -191,7 +191,9 @@ HWND Win32Window::CreateChild(const wchar_t* className, DWORD style, DWORD exSty
 }
 
 template <class T>
-T& Win32Window::Keep(std::unique_ptr<T> control) {
+T& Win32Window::Add(const wchar_t* className, DWORD style, DWORD exStyle,
+                    const ControlDesign& design) {
+  auto control = std::make_unique<T>(*this, CreateChild(className, style, exStyle, design), design);
   T& ref = *control;
   controls_.push_back(std::move(control));
   return ref;
@@ -203,47 +205,42 @@ ControlBase* Win32Window::Find(HWND child) const {
   return index < controls_.size() ? controls_[index].get() : nullptr;
 }
 
-// Each option button and every control after an option button starts a
-// group, so that arrow keys move within the options only.
+// Every control but the second and later option buttons starts a group, so
+// that the arrow keys move among the option buttons only.
 Button& Win32Window::AddButton(const ControlDesign& d) {
-  HWND h = CreateChild(L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, 0, d);
-  return Keep(std::make_unique<Win32Button>(*this, h, d));
+  return Add<Win32Button>(L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, 0, d);
 }
 
 Label& Win32Window::AddLabel(const ControlDesign& d) {
-  HWND h = CreateChild(L"STATIC", SS_LEFT | SS_NOTIFY | WS_GROUP, 0, d);
-  return Keep(std::make_unique<Win32Label>(*this, h, d));
+  return Add<Win32Label>(L"STATIC", SS_LEFT | SS_NOTIFY | WS_GROUP, 0, d);
 }
 
 TextBox& Win32Window::AddTextBox(const ControlDesign& d) {
-  HWND h =
-      CreateChild(L"EDIT", ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP, WS_EX_CLIENTEDGE, d);
-  SendMessageW(h, EM_SETLIMITTEXT, 0, 0);  // no 32K cap on what the user may paste
-  return Keep(std::make_unique<Win32TextBox>(*this, h, d));
+  auto& box = Add<Win32TextBox>(L"EDIT", ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP,
+                                WS_EX_CLIENTEDGE, d);
+  SendMessageW(box.Hwnd(), EM_SETLIMITTEXT, 0, 0);  // no 32K cap on what the user may paste
+  return box;
 }
 
 ListBox& Win32Window::AddListBox(const ControlDesign& d) {
-  HWND h = CreateChild(L"LISTBOX",
-                       LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP | WS_GROUP,
-                       WS_EX_CLIENTEDGE, d);
-  return Keep(std::make_unique<Win32ListBox>(*this, h, d));
+  return Add<Win32ListBox>(L"LISTBOX",
+                           LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP | WS_GROUP,
+                           WS_EX_CLIENTEDGE, d);
 }
 
 OptionButton& Win32Window::AddOptionButton(const ControlDesign& d) {
-  const bool first = options_.empty();
-  HWND h = CreateChild(L"BUTTON", BS_AUTORADIOBUTTON | WS_TABSTOP | (first ? WS_GROUP : 0), 0, d);
-  options_.push_back(h);
-  return Keep(std::make_unique<Win32OptionButton>(*this, h, d));
+  const DWORD group = options_.empty() ? WS_GROUP : 0;
+  auto& option = Add<Win32OptionButton>(L"BUTTON", BS_AUTORADIOBUTTON | WS_TABSTOP | group, 0, d);
+  options_.push_back(option.Hwnd());
+  return option;
 }
 
 CheckBox& Win32Window::AddCheckBox(const ControlDesign& d) {
-  HWND h = CreateChild(L"BUTTON", BS_3STATE | WS_TABSTOP | WS_GROUP, 0, d);
-  return Keep(std::make_unique<Win32CheckBox>(*this, h, d));
+  return Add<Win32CheckBox>(L"BUTTON", BS_3STATE | WS_TABSTOP | WS_GROUP, 0, d);
 }
 
 PictureBox& Win32Window::AddPictureBox(const ControlDesign& d) {
-  HWND h = CreateChild(L"STATIC", SS_LEFT | WS_BORDER | WS_GROUP, 0, d);
-  return Keep(std::make_unique<Win32PictureBox>(*this, h, d));
+  return Add<Win32PictureBox>(L"STATIC", SS_LEFT | WS_BORDER | WS_GROUP, 0, d);
 }
 
 Timer& Win32Window::AddTimer(const std::string& /*name*/, unsigned intervalMs) {

@@ -92,7 +92,7 @@ class Win32Window final : public Window {
   HWND CreateChild(const wchar_t* className, DWORD style, DWORD exStyle,
                    const ControlDesign& design);
   template <class T>
-  T& Keep(std::unique_ptr<T> control);
+  T& Add(const wchar_t* className, DWORD style, DWORD exStyle, const ControlDesign& design);
   ControlBase* Find(HWND child) const;
   void ApplyDpi(UINT dpi, const RECT* suggested);
   void ReportFailure(const std::string& message);
