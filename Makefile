@@ -1,6 +1,7 @@
 # Front door: `make run` builds and starts the programs, `make test` builds
 # everything and runs every test.
 JOBS ?= $(shell nproc)
+MAKEFLAGS += --no-print-directory
 .PHONY: all setup native asan win32 test test-native test-win32 run bench format clean
 
 all: native win32
