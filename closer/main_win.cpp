@@ -4,7 +4,6 @@
 // windows.h first.
 #include <objbase.h>
 
-#include <exception>
 #include <memory>
 
 #include "closer/form1.h"
@@ -36,15 +35,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   const ComApartment com;
   closer::win32::ComShellWindows shell;
   closer::win32::ShellExecuteLaunch launch;
-  try {
-    // The form, and with it the shell window collection, is released inside
-    // RunProgram, before COM ends.
-    return toolkit::win32::RunProgram(
-        instance, closer::Form1::Design(), [&](toolkit::Window& window) {
-          return std::make_shared<closer::Form1>(window, shell, launch);
-        });
-  } catch (const std::exception& e) {
-    MessageBoxA(nullptr, e.what(), "Quorrin", MB_OK | MB_ICONERROR);
-    return 1;
-  }
+  // The form, and with it the shell window collection, is released inside
+  // RunProgram, before COM ends. RunProgram reports its own failures.
+  return toolkit::win32::RunProgram(instance, closer::Form1::Design(),
+                                    [&](toolkit::Window& window) {
+                                      return std::make_shared<closer::Form1>(window, shell, launch);
+                                    });
 }
