@@ -4,16 +4,13 @@
 
 #include <string>
 
+#include "toolkit/win32/wide.h"
+
 namespace registrar {
 
 namespace {
 
-static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows text is UTF-16");
-
-// Both are UTF-16 code units; the copy also supplies the terminating NUL.
-std::wstring Wide(const toolkit::String& text) {
-  return std::wstring(text.begin(), text.end());
-}
+using toolkit::win32::ToWide;
 
 HKEY ToHkey(KeyHandle key) {
   // The predefined roots are sign-extended constants in the Windows headers.
@@ -33,7 +30,7 @@ Status Win32Registry::CreateKey(KeyHandle root, const toolkit::String& sub_key, 
   HKEY created = nullptr;
   DWORD disposition = 0;
   const LONG status =
-      RegCreateKeyExW(ToHkey(root), Wide(sub_key).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+      RegCreateKeyExW(ToHkey(root), ToWide(sub_key).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                       access, nullptr, &created, &disposition);
   key = FromHkey(created);
   return status;
@@ -42,14 +39,14 @@ Status Win32Registry::CreateKey(KeyHandle root, const toolkit::String& sub_key, 
 Status Win32Registry::OpenKey(KeyHandle root, const toolkit::String& sub_key, AccessMask access,
                               KeyHandle& key) {
   HKEY opened = nullptr;
-  const LONG status = RegOpenKeyExW(ToHkey(root), Wide(sub_key).c_str(), 0, access, &opened);
+  const LONG status = RegOpenKeyExW(ToHkey(root), ToWide(sub_key).c_str(), 0, access, &opened);
   key = FromHkey(opened);
   return status;
 }
 
 Status Win32Registry::SetValue(KeyHandle key, const toolkit::String& name, ValueType type,
                                const std::byte* data, std::uint32_t size) {
-  return RegSetValueExW(ToHkey(key), Wide(name).c_str(), 0, type,
+  return RegSetValueExW(ToHkey(key), ToWide(name).c_str(), 0, type,
                         reinterpret_cast<const BYTE*>(data), size);
 }
 
