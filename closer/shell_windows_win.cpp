@@ -2,7 +2,7 @@
 
 #include <oleauto.h>
 
-#include <cstdio>
+#include <string>
 #include <utility>
 
 #include "toolkit/failure.h"
@@ -156,9 +156,12 @@ class ComCollection final : public ShellWindowCollection {
 
 void ThrowIfFailed(HRESULT hr, const char* call) {
   if (SUCCEEDED(hr)) return;
-  char text[160];
-  std::snprintf(text, sizeof text, "%s failed (0x%08lX)", call, static_cast<unsigned long>(hr));
-  throw toolkit::Failure(text, hr);
+  // Formatted by hand: printf would bring a formatting engine into the program.
+  std::string text = std::string(call) + " failed (0x";
+  for (int shift = 28; shift >= 0; shift -= 4) {
+    text += "0123456789ABCDEF"[(static_cast<unsigned long>(hr) >> shift) & 0xF];
+  }
+  throw toolkit::Failure(text + ")", hr);
 }
 
 std::unique_ptr<ShellWindowCollection> ComShellWindows::Create() {
