@@ -5,7 +5,7 @@
 # window under build/, and closes them again.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-bin="$root/build/win32/bin"
+bin="$root/build/$("$root/scripts/wine-preset.sh")/bin"
 for p in Quorrin Brakkon; do
   [ -f "$bin/$p.exe" ] || { echo "run: $bin/$p.exe is not built"; exit 1; }
 done

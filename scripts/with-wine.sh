@@ -6,15 +6,32 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
-export WINEPREFIX=${WINEPREFIX:-$root/build/wineprefix}
-export WINEARCH=win32
+preset=$("$root/scripts/wine-preset.sh")
+xvfb_pid=
+work=$(mktemp -d)
+if [ "$preset" = win32 ]; then
+  export WINEARCH=win32
+  export WINEPREFIX=${WINEPREFIX:-$root/build/wineprefix}
+else
+  # No 32-bit code runs on this kernel: 64-bit Wine runs the 64-bit build.
+  # Debian's wine scripts would pick the 32-bit loader because it is installed,
+  # so `wine` (and what the wine tools start) is the 64-bit loader here.
+  export WINEARCH=win64
+  export WINEPREFIX=${WINEPREFIX:-$root/build/wineprefix64}
+  export WINELOADER=/usr/lib/wine/wine64
+  mkdir "$work/bin"
+  for name in wine wine-stable; do
+    printf '#!/bin/sh\nexec %s "$@"\n' "$WINELOADER" >"$work/bin/$name"
+    chmod +x "$work/bin/$name"
+  done
+  export PATH="$work/bin:$PATH"
+fi
+export WINE_PRESET=$preset
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko installer may wait on a display that nobody sees.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 export WINE_SESSION=1
 
-xvfb_pid=
-work=$(mktemp -d)
 cleanup() {
   wineserver -k >/dev/null 2>&1 || true
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
