@@ -62,4 +62,33 @@ if [ -n "$xvfb_pid" ]; then
 else
   wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1 || true
 fi
+
+# The test shell's browser windows stand in for the shell's collection, in
+# this private prefix only. Wine's desktop process serves ShellWindows itself,
+# and COM hands out the class registered first, so ShellWindows is treated as
+# the test shell's own class, which COM starts on demand. Wine's in-process
+# class is removed from the machine hive, which is what Wine reads for it.
+# The HTML document's dispinterface is marshalled as a plain IDispatch, as
+# Windows registers dispinterfaces; Wine's type-library marshaller would
+# parse MSHTML's type library for every document.
+shell_exe="$root/build/$preset/bin/BrowserShell.exe"
+if [ -f "$shell_exe" ]; then
+  clsid='{9BA05972-F6A8-11CF-A442-00A0C90A8F39}' own='{DD7859FD-D7FB-48C4-B871-A48CC2A53213}'
+  classes='HKEY_LOCAL_MACHINE\Software\Classes\CLSID'
+  cat >"$work/shell.reg" <<REG
+REGEDIT4
+
+[-$classes\\$clsid\\InprocServer32]
+
+[$classes\\$clsid\\TreatAs]
+@="$own"
+
+[HKEY_LOCAL_MACHINE\\Software\\Classes\\Interface\\{3050F55F-98B5-11CF-BB82-00AA00BDCE0B}\\ProxyStubClsid32]
+@="{00020420-0000-0000-C000-000000000046}"
+
+[$classes\\$own\\LocalServer32]
+@="Z:$(printf '%s' "$shell_exe" | sed 's|/|\\\\|g')"
+REG
+  wine regedit /S "Z:$(printf '%s' "$work/shell.reg" | sed 's|/|\\|g')" >/dev/null 2>&1
+fi
 "$@"

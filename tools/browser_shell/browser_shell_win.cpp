@@ -1,0 +1,461 @@
+// BrowserShell.exe: a stand-in for the shell's collection of browser windows,
+// for tests and demonstrations under Wine; never shipped. It serves the class
+// ShellWindows out of process, as Explorer does, so every call of a client
+// crosses processes. Each listed window is a real top-level window of this
+// process that shows the title and address it was given and closes when told
+// to quit, unless it plays a window that refuses.
+//
+// Wine's own desktop process also serves ShellWindows (with nothing listed),
+// and COM hands out the class registered first, so this server registers its
+// own class; the private Wine prefix maps ShellWindows to it (TreatAs).
+// Calls arrive through the message loop of this process's one thread, as
+// they do in the shell's.
+//
+// Windows are opened through the control window (class BrowserShellControl)
+// with WM_COPYDATA: UTF-16 text "kind\ttitle\taddress", where kind is one of
+// page, folder, none, later (a page after 300 ms), stubborn, notitle, nourl,
+// nopath, slow (every call takes 200 ms). The reply is the new window's handle.
+#include <windows.h>
+// windows.h first.
+#include <exdisp.h>
+#include <oleauto.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr GUID kDispHtmlDocument = {
+    0x3050f55f, 0x98b5, 0x11cf, {0xbb, 0x82, 0x00, 0xaa, 0x00, 0xbd, 0xce, 0x0b}};
+// The class this server registers; the private prefix treats ShellWindows as it.
+constexpr GUID kTestShellWindows = {
+    0xdd7859fd, 0xd7fb, 0x48c4, {0xb8, 0x71, 0xa4, 0x8c, 0xc2, 0xa5, 0x32, 0x13}};
+constexpr UINT_PTR kLaterTimer = 1;
+
+enum class Kind { kPage, kFolder, kNone, kLater, kStubborn, kNoTitle, kNoUrl, kNoPath, kSlow };
+
+Kind KindOf(const std::wstring& name) {
+  static const std::pair<const wchar_t*, Kind> kinds[] = {
+      {L"folder", Kind::kFolder},     {L"none", Kind::kNone},       {L"later", Kind::kLater},
+      {L"stubborn", Kind::kStubborn}, {L"notitle", Kind::kNoTitle}, {L"nourl", Kind::kNoUrl},
+      {L"nopath", Kind::kNoPath},     {L"slow", Kind::kSlow}};
+  for (const auto& [text, kind] : kinds) {
+    if (name == text) return kind;
+  }
+  return Kind::kPage;
+}
+
+HRESULT Text(const std::wstring& text, BSTR* out) {
+  if (!out) return E_POINTER;
+  *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+  return *out ? S_OK : E_OUTOFMEMORY;
+}
+
+// The IDispatch part that none of these objects needs: calls go through the
+// vtable, and the proxies are built from the registered type libraries.
+#define NO_DISPATCH                                                                               \
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {                              \
+    if (count) *count = 0;                                                                        \
+    return S_OK;                                                                                  \
+  }                                                                                               \
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override {                       \
+    return E_NOTIMPL;                                                                             \
+  }                                                                                               \
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {      \
+    return E_NOTIMPL;                                                                             \
+  }                                                                                               \
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, \
+                                   UINT*) override {                                              \
+    return E_NOTIMPL;                                                                             \
+  }
+
+#define COUNTED                                      \
+  ULONG STDMETHODCALLTYPE AddRef() override {        \
+    return InterlockedIncrement(&refs_);             \
+  }                                                  \
+  ULONG STDMETHODCALLTYPE Release() override {       \
+    const ULONG left = InterlockedDecrement(&refs_); \
+    if (left == 0) delete this;                      \
+    return left;                                     \
+  }                                                  \
+  LONG refs_ = 1;
+
+// A page or a folder view; only a page answers the HTML document interface.
+class Document final : public IDispatch {
+ public:
+  explicit Document(bool html) : html_(html) {}
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (iid == IID_IUnknown || iid == IID_IDispatch || (html_ && iid == kDispHtmlDocument)) {
+      *out = static_cast<IDispatch*>(this);
+      AddRef();
+      return S_OK;
+    }
+    return E_NOINTERFACE;
+  }
+  COUNTED
+  NO_DISPATCH
+
+ private:
+  bool html_;
+};
+
+#define NOT_HERE(name, ...)                              \
+  HRESULT STDMETHODCALLTYPE name(__VA_ARGS__) override { \
+    return E_NOTIMPL;                                    \
+  }
+
+class Browser final : public IWebBrowser2 {
+ public:
+  Browser(Kind kind, std::wstring title, std::wstring url)
+      : kind_(kind), title_(std::move(title)), url_(std::move(url)) {}
+
+  HWND window = nullptr;
+  bool hasPage = false;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_IWebBrowser ||
+        iid == IID_IWebBrowserApp || iid == IID_IWebBrowser2) {
+      *out = static_cast<IWebBrowser2*>(this);
+      AddRef();
+      return S_OK;
+    }
+    return E_NOINTERFACE;
+  }
+  COUNTED
+  NO_DISPATCH
+
+  const std::wstring& Title() const { return title_; }
+  const std::wstring& Url() const { return url_; }
+
+  HRESULT STDMETHODCALLTYPE get_Document(IDispatch** out) override {
+    if (!out) return E_POINTER;
+    Wait();
+    *out = nullptr;
+    if (!window) return E_FAIL;
+    if (kind_ == Kind::kFolder)
+      *out = new Document(false);
+    else if (hasPage)
+      *out = new Document(true);
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE get_LocationName(BSTR* out) override {
+    Wait();
+    return kind_ == Kind::kNoTitle ? E_FAIL : Text(title_, out);
+  }
+  HRESULT STDMETHODCALLTYPE get_LocationURL(BSTR* out) override {
+    Wait();
+    return kind_ == Kind::kNoUrl ? E_FAIL : Text(url_, out);
+  }
+  HRESULT STDMETHODCALLTYPE get_FullName(BSTR* out) override {
+    Wait();
+    if (kind_ == Kind::kNoPath) return E_FAIL;
+    wchar_t path[MAX_PATH];
+    const DWORD size = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return Text(std::wstring(path, size), out);
+  }
+  HRESULT STDMETHODCALLTYPE Quit() override {
+    Wait();
+    if (!window) return E_FAIL;
+    // Like a browser, closes later and does not keep the caller waiting.
+    if (kind_ != Kind::kStubborn) PostMessageW(window, WM_CLOSE, 0, 0);
+    return S_OK;
+  }
+
+  NOT_HERE(GoBack)
+  NOT_HERE(GoForward)
+  NOT_HERE(GoHome)
+  NOT_HERE(GoSearch)
+  NOT_HERE(Navigate, BSTR, VARIANT*, VARIANT*, VARIANT*, VARIANT*)
+  NOT_HERE(Refresh)
+  NOT_HERE(Refresh2, VARIANT*)
+  NOT_HERE(Stop)
+  NOT_HERE(get_Application, IDispatch**)
+  NOT_HERE(get_Parent, IDispatch**)
+  NOT_HERE(get_Container, IDispatch**)
+  NOT_HERE(get_TopLevelContainer, VARIANT_BOOL*)
+  NOT_HERE(get_Type, BSTR*)
+  NOT_HERE(get_Left, LONG*)
+  NOT_HERE(put_Left, LONG)
+  NOT_HERE(get_Top, LONG*)
+  NOT_HERE(put_Top, LONG)
+  NOT_HERE(get_Width, LONG*)
+  NOT_HERE(put_Width, LONG)
+  NOT_HERE(get_Height, LONG*)
+  NOT_HERE(put_Height, LONG)
+  NOT_HERE(get_Busy, VARIANT_BOOL*)
+  NOT_HERE(ClientToWindow, int*, int*)
+  NOT_HERE(PutProperty, BSTR, VARIANT)
+  NOT_HERE(GetProperty, BSTR, VARIANT*)
+  NOT_HERE(get_Name, BSTR*)
+  NOT_HERE(get_HWND, SHANDLE_PTR*)
+  NOT_HERE(get_Path, BSTR*)
+  NOT_HERE(get_Visible, VARIANT_BOOL*)
+  NOT_HERE(put_Visible, VARIANT_BOOL)
+  NOT_HERE(get_StatusBar, VARIANT_BOOL*)
+  NOT_HERE(put_StatusBar, VARIANT_BOOL)
+  NOT_HERE(get_StatusText, BSTR*)
+  NOT_HERE(put_StatusText, BSTR)
+  NOT_HERE(get_ToolBar, int*)
+  NOT_HERE(put_ToolBar, int)
+  NOT_HERE(get_MenuBar, VARIANT_BOOL*)
+  NOT_HERE(put_MenuBar, VARIANT_BOOL)
+  NOT_HERE(get_FullScreen, VARIANT_BOOL*)
+  NOT_HERE(put_FullScreen, VARIANT_BOOL)
+  NOT_HERE(Navigate2, VARIANT*, VARIANT*, VARIANT*, VARIANT*, VARIANT*)
+  NOT_HERE(QueryStatusWB, OLECMDID, OLECMDF*)
+  NOT_HERE(ExecWB, OLECMDID, OLECMDEXECOPT, VARIANT*, VARIANT*)
+  NOT_HERE(ShowBrowserBar, VARIANT*, VARIANT*, VARIANT*)
+  NOT_HERE(get_ReadyState, READYSTATE*)
+  NOT_HERE(get_Offline, VARIANT_BOOL*)
+  NOT_HERE(put_Offline, VARIANT_BOOL)
+  NOT_HERE(get_Silent, VARIANT_BOOL*)
+  NOT_HERE(put_Silent, VARIANT_BOOL)
+  NOT_HERE(get_RegisterAsBrowser, VARIANT_BOOL*)
+  NOT_HERE(put_RegisterAsBrowser, VARIANT_BOOL)
+  NOT_HERE(get_RegisterAsDropTarget, VARIANT_BOOL*)
+  NOT_HERE(put_RegisterAsDropTarget, VARIANT_BOOL)
+  NOT_HERE(get_TheaterMode, VARIANT_BOOL*)
+  NOT_HERE(put_TheaterMode, VARIANT_BOOL)
+  NOT_HERE(get_AddressBar, VARIANT_BOOL*)
+  NOT_HERE(put_AddressBar, VARIANT_BOOL)
+  NOT_HERE(get_Resizable, VARIANT_BOOL*)
+  NOT_HERE(put_Resizable, VARIANT_BOOL)
+
+ private:
+  void Wait() const {
+    if (kind_ == Kind::kSlow) Sleep(200);
+  }
+
+  Kind kind_;
+  std::wstring title_, url_;
+};
+
+// The open windows, in the order they were opened.
+std::vector<Browser*> g_browsers;
+
+// A snapshot of the windows open when the enumeration began.
+class Enumeration final : public IEnumVARIANT {
+ public:
+  Enumeration() {
+    for (Browser* b : g_browsers) {
+      b->AddRef();
+      items_.push_back(b);
+    }
+  }
+  ~Enumeration() {
+    for (Browser* b : items_) b->Release();
+  }
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (iid == IID_IUnknown || iid == IID_IEnumVARIANT) {
+      *out = static_cast<IEnumVARIANT*>(this);
+      AddRef();
+      return S_OK;
+    }
+    return E_NOINTERFACE;
+  }
+  COUNTED
+  HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* items, ULONG* fetched) override {
+    ULONG given = 0;
+    for (; given < count && next_ < items_.size(); ++given, ++next_) {
+      VariantInit(&items[given]);
+      items[given].vt = VT_DISPATCH;
+      items[given].pdispVal = items_[next_];
+      items_[next_]->AddRef();
+    }
+    if (fetched) *fetched = given;
+    return given == count ? S_OK : S_FALSE;
+  }
+  HRESULT STDMETHODCALLTYPE Skip(ULONG count) override {
+    next_ = std::min(items_.size(), next_ + count);
+    return next_ < items_.size() ? S_OK : S_FALSE;
+  }
+  HRESULT STDMETHODCALLTYPE Reset() override {
+    next_ = 0;
+    return S_OK;
+  }
+  NOT_HERE(Clone, IEnumVARIANT**)
+
+ private:
+  std::vector<Browser*> items_;
+  size_t next_ = 0;
+};
+
+class Collection final : public IShellWindows {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_IShellWindows) {
+      *out = static_cast<IShellWindows*>(this);
+      AddRef();
+      return S_OK;
+    }
+    return E_NOINTERFACE;
+  }
+  COUNTED
+  NO_DISPATCH
+  HRESULT STDMETHODCALLTYPE get_Count(LONG* count) override {
+    if (!count) return E_POINTER;
+    *count = static_cast<LONG>(g_browsers.size());
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE _NewEnum(IUnknown** out) override {
+    if (!out) return E_POINTER;
+    *out = new Enumeration;
+    return S_OK;
+  }
+  NOT_HERE(Item, VARIANT, IDispatch**)
+  NOT_HERE(Register, IDispatch*, LONG, int, LONG*)
+  NOT_HERE(RegisterPending, LONG, VARIANT*, VARIANT*, int, LONG*)
+  NOT_HERE(Revoke, LONG)
+  NOT_HERE(OnNavigate, LONG, VARIANT*)
+  NOT_HERE(OnActivated, LONG, VARIANT_BOOL)
+  NOT_HERE(FindWindowSW, VARIANT*, VARIANT*, int, LONG*, int, IDispatch**)
+  NOT_HERE(OnCreated, LONG, IUnknown*)
+  NOT_HERE(ProcessAttachDetach, VARIANT_BOOL)
+};
+
+class Factory final : public IClassFactory {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (iid == IID_IUnknown || iid == IID_IClassFactory) {
+      *out = static_cast<IClassFactory*>(this);
+      AddRef();
+      return S_OK;
+    }
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
+    if (outer) return CLASS_E_NOAGGREGATION;
+    Collection* windows = new Collection;
+    const HRESULT hr = windows->QueryInterface(iid, out);
+    windows->Release();
+    return hr;
+  }
+  HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
+};
+
+LRESULT CALLBACK BrowserProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
+  auto* browser = reinterpret_cast<Browser*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  switch (message) {
+    case WM_NCCREATE:
+      SetWindowLongPtrW(
+          window, GWLP_USERDATA,
+          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
+      break;
+    case WM_TIMER:
+      if (browser && wp == kLaterTimer) {
+        KillTimer(window, kLaterTimer);
+        browser->hasPage = true;
+        InvalidateRect(window, nullptr, TRUE);
+      }
+      return 0;
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC dc = BeginPaint(window, &paint);
+      if (browser) {
+        RECT area;
+        GetClientRect(window, &area);
+        const std::wstring text = browser->hasPage ? browser->Title() + L"\n" + browser->Url()
+                                                   : std::wstring(L"(no page)");
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area, DT_CENTER | DT_WORDBREAK);
+      }
+      EndPaint(window, &paint);
+      return 0;
+    }
+    case WM_DESTROY:
+      if (browser) {
+        g_browsers.erase(std::remove(g_browsers.begin(), g_browsers.end(), browser),
+                         g_browsers.end());
+        browser->window = nullptr;
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        browser->Release();
+      }
+      return 0;
+  }
+  return DefWindowProcW(window, message, wp, lp);
+}
+
+HWND Open(const std::wstring& command) {
+  const size_t tab1 = command.find(L'\t');
+  const size_t tab2 = tab1 == std::wstring::npos ? tab1 : command.find(L'\t', tab1 + 1);
+  if (tab2 == std::wstring::npos) return nullptr;
+  const Kind kind = KindOf(command.substr(0, tab1));
+  auto* browser =
+      new Browser(kind, command.substr(tab1 + 1, tab2 - tab1 - 1), command.substr(tab2 + 1));
+  browser->hasPage = kind != Kind::kNone && kind != Kind::kLater && kind != Kind::kFolder;
+  // A title of any length is the page's; the window caption is cut short.
+  const std::wstring caption = browser->Title().substr(0, 200);
+  static int opened = 0;
+  const int offset = 30 * (opened++ % 12);
+  HWND window = CreateWindowExW(0, L"TestBrowser", caption.c_str(),
+                                WS_OVERLAPPEDWINDOW | WS_VISIBLE, 700 + offset, 40 + offset, 360,
+                                160, nullptr, nullptr, GetModuleHandleW(nullptr), browser);
+  if (!window) {
+    browser->Release();
+    return nullptr;
+  }
+  browser->window = window;
+  g_browsers.push_back(browser);
+  if (kind == Kind::kLater) SetTimer(window, kLaterTimer, 300, nullptr);
+  return window;
+}
+
+LRESULT CALLBACK ControlProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
+  if (message == WM_COPYDATA) {
+    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lp);
+    const std::wstring command(static_cast<const wchar_t*>(data->lpData),
+                               data->cbData / sizeof(wchar_t));
+    return reinterpret_cast<LRESULT>(Open(command));
+  }
+  if (message == WM_DESTROY) PostQuitMessage(0);
+  return DefWindowProcW(window, message, wp, lp);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
+  static Factory factory;
+  DWORD cookie = 0;
+  if (FAILED(CoRegisterClassObject(kTestShellWindows, &factory, CLSCTX_LOCAL_SERVER,
+                                   REGCLS_MULTIPLEUSE, &cookie))) {
+    return 1;
+  }
+  WNDCLASSW browserClass{};
+  browserClass.lpfnWndProc = BrowserProc;
+  browserClass.hInstance = instance;
+  browserClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  browserClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  browserClass.lpszClassName = L"TestBrowser";
+  WNDCLASSW controlClass{};
+  controlClass.lpfnWndProc = ControlProc;
+  controlClass.hInstance = instance;
+  controlClass.lpszClassName = L"BrowserShellControl";
+  if (!RegisterClassW(&browserClass) || !RegisterClassW(&controlClass)) return 1;
+  // Made once the class is registered, so a client that finds it can use it.
+  // Found by FindWindow, so it is a hidden top-level window, not message-only.
+  if (!CreateWindowExW(0, L"BrowserShellControl", L"BrowserShell", WS_OVERLAPPED, 0, 0, 0, 0,
+                       nullptr, nullptr, instance, nullptr)) {
+    return 1;
+  }
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  CoRevokeClassObject(cookie);
+  CoUninitialize();
+  return 0;
+}
