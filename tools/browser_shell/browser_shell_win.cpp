@@ -273,7 +273,7 @@ class Enumeration final : public IEnumVARIANT {
     return given == count ? S_OK : S_FALSE;
   }
   HRESULT STDMETHODCALLTYPE Skip(ULONG count) override {
-    next_ = std::min(items_.size(), next_ + count);
+    next_ = std::min(items_.size(), next_ + size_t{count});
     return next_ < items_.size() ? S_OK : S_FALSE;
   }
   HRESULT STDMETHODCALLTYPE Reset() override {
