@@ -11,7 +11,8 @@ for p in Quorrin Brakkon; do
 done
 
 if [ -n "${DISPLAY:-}" ]; then
-  exec "$root/scripts/with-wine.sh" bash -c "wine '$bin/Brakkon.exe' & wine '$bin/Quorrin.exe' & wait"
+  # The test shell comes up first, with a button that opens pop-up windows.
+  exec "$root/scripts/with-wine.sh" bash -c "wine '$bin/BrowserShell.exe' /demo & sleep 1; wine '$bin/Brakkon.exe' & wine '$bin/Quorrin.exe' & wait"
 fi
 
 shots="$root/build/screenshots"

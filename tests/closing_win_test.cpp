@@ -11,63 +11,12 @@
 
 namespace {
 
+using driver::ListLines;
 using driver::RunningProgram;
+using driver::TestShell;
 using driver::WaitFor;
 
 const std::wstring kSep = L"----------------------";
-
-// The running test shell, started here unless COM already started it.
-class TestShell {
- public:
-  TestShell() {
-    if (!Find()) {
-      STARTUPINFOW startup{};
-      startup.cb = sizeof(startup);
-      PROCESS_INFORMATION process{};
-      std::wstring command = L"\"" + Path() + L"\"";
-      if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                         &startup, &process)) {
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-      }
-      WaitFor([this] { return Find(); });
-    }
-  }
-  ~TestShell() {
-    for (HWND h : opened_) {
-      if (IsWindow(h)) SendMessageW(h, WM_CLOSE, 0, 0);
-    }
-  }
-  static std::wstring Path() { return driver::Folder() + L"\\BrowserShell.exe"; }
-  bool Ready() const { return control_ != nullptr; }
-
-  HWND Open(const std::wstring& kind, const std::wstring& title, const std::wstring& url) {
-    std::wstring command = kind + L"\t" + title + L"\t" + url;
-    COPYDATASTRUCT data{0, static_cast<DWORD>(command.size() * sizeof(wchar_t)), command.data()};
-    const auto h = reinterpret_cast<HWND>(
-        SendMessageW(control_, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data)));
-    opened_.push_back(h);
-    return h;
-  }
-
- private:
-  bool Find() { return (control_ = FindWindowW(L"BrowserShellControl", nullptr)) != nullptr; }
-
-  HWND control_ = nullptr;
-  std::vector<HWND> opened_;
-};
-
-std::vector<std::wstring> Log(HWND list) {
-  std::vector<std::wstring> lines;
-  const auto count = SendMessageW(list, LB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < count; ++i) {
-    std::wstring line(static_cast<size_t>(SendMessageW(list, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
-    line.resize(static_cast<size_t>(
-        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line.data()))));
-    lines.push_back(line);
-  }
-  return lines;
-}
 
 std::vector<std::wstring> Group(std::vector<std::wstring> middle) {
   middle.insert(middle.begin(), kSep);
@@ -108,7 +57,7 @@ TEST(QuorrinClosing, LogsAndClosesPagesOnlyInTheCollectionsOrder) {
             Group({L"\u65e5\u672c\u8a9e \U0001F600", L"http://b.example/2?q=1", path}),
             Group({L"", L"about:blank", path})});
   EXPECT_TRUE(WaitFor([&] { return !IsWindow(a) && !IsWindow(b) && !IsWindow(empty); }));
-  EXPECT_EQ(Log(q.list()), first);
+  EXPECT_EQ(ListLines(q.list()), first);
   EXPECT_TRUE(IsWindow(folder));
   EXPECT_TRUE(IsWindow(none));
 
@@ -116,14 +65,14 @@ TEST(QuorrinClosing, LogsAndClosesPagesOnlyInTheCollectionsOrder) {
   // close is logged again at every tick.
   const HWND later = shell.Open(L"later", L"Later", L"http://c.example/");
   EXPECT_TRUE(WaitFor([&] { return !IsWindow(later); }));
-  EXPECT_EQ(Log(q.list()), Join({first, Group({L"Later", L"http://c.example/", path})}));
+  EXPECT_EQ(ListLines(q.list()), Join({first, Group({L"Later", L"http://c.example/", path})}));
   const HWND stubborn = shell.Open(L"stubborn", L"Stay", L"http://d.example/");
-  const auto before = Log(q.list()).size();
+  const auto before = ListLines(q.list()).size();
   Sleep(1000);
   // Logged again at later ticks. Under Wine a sweep that crosses into the
   // test shell costs about 200 ms (its type-library marshaller builds each
   // browser proxy anew), so fewer ticks than the timer's 16 get through.
-  const auto groups = (Log(q.list()).size() - before) / 5;
+  const auto groups = (ListLines(q.list()).size() - before) / 5;
   EXPECT_GE(groups, 2u);
   EXPECT_LE(groups, 17u);
   EXPECT_TRUE(IsWindow(stubborn));
@@ -150,9 +99,9 @@ TEST(QuorrinClosing, AValueThatCannotBeReadCostsOnlyItsLine) {
     return true;
   }));
   SendMessageW(q.stop(), BM_CLICK, 0, 0);
-  EXPECT_EQ(Log(q.list()), Join({Group({L"http://1.example/", path}), Group({L"T2", path}),
-                                 Group({L"T3", L"http://3.example/"}),
-                                 Group({longTitle, L"http://4.example/", path})}));
+  EXPECT_EQ(ListLines(q.list()), Join({Group({L"http://1.example/", path}), Group({L"T2", path}),
+                                       Group({L"T3", L"http://3.example/"}),
+                                       Group({longTitle, L"http://4.example/", path})}));
   PostMessageW(q.close(), BM_CLICK, 0, 0);
   EXPECT_EQ(q.program.ExitCode(5000), 0u);
 }

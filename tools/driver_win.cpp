@@ -99,6 +99,55 @@ void RunningProgram::Type(HWND edit, const std::wstring& text) const {
   for (wchar_t c : text) SendMessageW(edit, WM_CHAR, c, 1);
 }
 
+TestShell::TestShell() {
+  if (Find()) return;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  std::wstring command = L"\"" + Path() + L"\"";
+  if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                     &startup, &process)) {
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
+  WaitFor([this] { return Find(); }, 10000);
+}
+
+TestShell::~TestShell() {
+  for (HWND h : opened_) {
+    if (IsWindow(h)) SendMessageW(h, WM_CLOSE, 0, 0);
+  }
+}
+
+std::wstring TestShell::Path() {
+  return Folder() + L"\\BrowserShell.exe";
+}
+
+bool TestShell::Find() {
+  return (control_ = FindWindowW(L"BrowserShellControl", nullptr)) != nullptr;
+}
+
+HWND TestShell::Open(const std::wstring& kind, const std::wstring& title, const std::wstring& url) {
+  std::wstring command = kind + L"\t" + title + L"\t" + url;
+  COPYDATASTRUCT data{0, static_cast<DWORD>(command.size() * sizeof(wchar_t)), command.data()};
+  const auto h = reinterpret_cast<HWND>(
+      SendMessageW(control_, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data)));
+  opened_.push_back(h);
+  return h;
+}
+
+std::vector<std::wstring> ListLines(HWND list) {
+  std::vector<std::wstring> lines;
+  const auto count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    std::wstring line(static_cast<size_t>(SendMessageW(list, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
+    line.resize(static_cast<size_t>(
+        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line.data()))));
+    lines.push_back(line);
+  }
+  return lines;
+}
+
 namespace {
 
 std::uint32_t Crc32(const std::uint8_t* data, size_t size, std::uint32_t crc = 0) {

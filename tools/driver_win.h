@@ -55,4 +55,29 @@ class RunningProgram {
   PROCESS_INFORMATION process_{};
 };
 
+// The test shell's browser windows (BrowserShell.exe, next to the driver):
+// found running, or started here. Windows opened here are closed again when
+// this ends.
+class TestShell {
+ public:
+  TestShell();
+  ~TestShell();
+  TestShell(const TestShell&) = delete;
+  TestShell& operator=(const TestShell&) = delete;
+
+  static std::wstring Path();
+  bool Ready() const { return control_ != nullptr; }
+  // `kind`: page, folder, none, later, stubborn, notitle, nourl, nopath, slow.
+  // Returns the new window, shown before this returns.
+  HWND Open(const std::wstring& kind, const std::wstring& title, const std::wstring& url);
+
+ private:
+  bool Find();
+  HWND control_ = nullptr;
+  std::vector<HWND> opened_;
+};
+
+// The lines of another process's list box, in order.
+std::vector<std::wstring> ListLines(HWND list);
+
 }  // namespace driver

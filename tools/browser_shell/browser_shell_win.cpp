@@ -419,13 +419,24 @@ LRESULT CALLBACK ControlProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
                                data->cbData / sizeof(wchar_t));
     return reinterpret_cast<LRESULT>(Open(command));
   }
+  if (message == WM_COMMAND && HIWORD(wp) == BN_CLICKED) {
+    // The demonstration's button: a burst of pop-ups, as a hostile site opens them.
+    static int count = 0;
+    for (int i = 0; i < 5; ++i) {
+      const std::wstring n = std::to_wstring(++count);
+      Open(L"page\tPop-up " + n + L"\thttp://popup.example/" + n);
+    }
+    return 0;
+  }
   if (message == WM_DESTROY) PostQuitMessage(0);
   return DefWindowProcW(window, message, wp, lp);
 }
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR args, int) {
+  // With /demo the control window is shown, with a button for pop-ups.
+  const bool demo = std::wstring(args) == L"/demo";
   if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
   static Factory factory;
   DWORD cookie = 0;
@@ -446,9 +457,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   if (!RegisterClassW(&browserClass) || !RegisterClassW(&controlClass)) return 1;
   // Made once the class is registered, so a client that finds it can use it.
   // Found by FindWindow, so it is a hidden top-level window, not message-only.
-  if (!CreateWindowExW(0, L"BrowserShellControl", L"BrowserShell", WS_OVERLAPPED, 0, 0, 0, 0,
-                       nullptr, nullptr, instance, nullptr)) {
-    return 1;
+  HWND control = CreateWindowExW(0, L"BrowserShellControl", L"BrowserShell",
+                                 WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT,
+                                 CW_USEDEFAULT, 260, 90, nullptr, nullptr, instance, nullptr);
+  if (!control) return 1;
+  if (demo) {
+    CreateWindowExW(0, L"BUTTON", L"Open 5 pop-up windows", WS_CHILD | WS_VISIBLE, 10, 10, 230, 30,
+                    control, nullptr, instance, nullptr);
+    ShowWindow(control, SW_SHOWNORMAL);
   }
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
