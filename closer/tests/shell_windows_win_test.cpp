@@ -294,54 +294,5 @@ TEST(ComShellWindowsTest, SweepsFakeWindowsAndReleasesEveryReference) {
     EXPECT_EQ(std::make_pair(fake->refs, fake->overReleased), std::make_pair(1ul, false));
 }
 
-// Wine's ShellWindows: not registered until its desktop runs, and then it
-// cannot be enumerated. Either way the sweep has no effect and the program
-// runs on; creation is tried again only while it fails.
-TEST(ComShellWindowsTest, WinesShellWindowsLeavesTheProgramRunning) {
-  ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-  {
-    ComShellWindows real;
-    Shell shell([&] { return real.Create(); });
-    NoLaunch launch;
-    toolkit::model::ModelWindow window{Form1::Design()};
-    Form1 form{window, shell, launch};
-    window.Load();
-    auto sweepTwice = [&] {
-      shell.results.clear();
-      form.StartClosing();
-      window.GetTimer("Timer1").Tick();
-      EXPECT_EQ(form.List1.Count(), 0);
-      EXPECT_TRUE(window.Reports().empty());
-      EXPECT_FALSE(window.Ended());
-      EXPECT_TRUE(form.Timer1.Enabled());
-    };
-
-    sweepTwice();  // the desktop may or may not run yet
-    ASSERT_FALSE(shell.results.empty());
-    if (shell.results[0] == REGDB_E_CLASSNOTREG) {
-      // Tried again by the next sweep, not kept as failed.
-      EXPECT_EQ(shell.results, (std::vector<long>{REGDB_E_CLASSNOTREG, REGDB_E_CLASSNOTREG}));
-      // Starting the desktop registers the class, after a while.
-      GetDesktopWindow();
-      for (int i = 0; i < 100 && !form.BrowserWindows; ++i) {
-        Sleep(100);
-        shell.results.clear();
-        form.SweepBrowserWindows();
-      }
-    }
-    EXPECT_EQ(shell.results, std::vector<long>{S_OK});
-    ASSERT_NE(form.BrowserWindows, nullptr);
-    try {
-      form.BrowserWindows->Enumerate();
-      ADD_FAILURE() << "Wine's collection enumerated";
-    } catch (const toolkit::Failure& failure) {
-      EXPECT_EQ(failure.code(), E_NOTIMPL);
-    }
-    sweepTwice();
-    EXPECT_TRUE(shell.results.empty());  // kept, not made again
-  }
-  CoUninitialize();
-}
-
 }  // namespace
 }  // namespace closer::win32
