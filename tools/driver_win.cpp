@@ -100,7 +100,8 @@ void RunningProgram::Type(HWND edit, const std::wstring& text) const {
 }
 
 TestShell::TestShell() {
-  if (Find()) return;
+  // Normally started by the Wine session already.
+  if (WaitFor([this] { return Find(); }, 10000)) return;
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process{};
