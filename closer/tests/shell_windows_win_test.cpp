@@ -1,5 +1,5 @@
-// The COM adapter under Wine: against in-process fake shell objects that
-// count their references, and against Wine's own ShellWindows. The form runs
+// The COM adapter under Wine, against in-process fake shell objects that
+// count their references. The form runs
 // on the headless toolkit model, so that only the shell side is Win32.
 #include "closer/shell_windows_win.h"
 

@@ -52,6 +52,16 @@ HRESULT Text(const std::wstring& text, BSTR* out) {
   return *out ? S_OK : E_OUTOFMEMORY;
 }
 
+// What QueryInterface gives: `self`, counted, when `offered`.
+template <class Interface>
+HRESULT Offer(Interface* self, bool offered, void** out) {
+  if (!out) return E_POINTER;
+  *out = offered ? self : nullptr;
+  if (!offered) return E_NOINTERFACE;
+  self->AddRef();
+  return S_OK;
+}
+
 // The IDispatch part that none of these objects needs: calls go through the
 // vtable, and the proxies are built from the registered type libraries.
 #define NO_DISPATCH                                                                               \
@@ -86,14 +96,9 @@ class Document final : public IDispatch {
  public:
   explicit Document(bool html) : html_(html) {}
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (iid == IID_IUnknown || iid == IID_IDispatch || (html_ && iid == kDispHtmlDocument)) {
-      *out = static_cast<IDispatch*>(this);
-      AddRef();
-      return S_OK;
-    }
-    return E_NOINTERFACE;
+    return Offer(static_cast<IDispatch*>(this),
+                 iid == IID_IUnknown || iid == IID_IDispatch || (html_ && iid == kDispHtmlDocument),
+                 out);
   }
   COUNTED
   NO_DISPATCH
@@ -116,15 +121,10 @@ class Browser final : public IWebBrowser2 {
   bool hasPage = false;
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_IWebBrowser ||
-        iid == IID_IWebBrowserApp || iid == IID_IWebBrowser2) {
-      *out = static_cast<IWebBrowser2*>(this);
-      AddRef();
-      return S_OK;
-    }
-    return E_NOINTERFACE;
+    return Offer(static_cast<IWebBrowser2*>(this),
+                 iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_IWebBrowser ||
+                     iid == IID_IWebBrowserApp || iid == IID_IWebBrowser2,
+                 out);
   }
   COUNTED
   NO_DISPATCH
@@ -251,14 +251,8 @@ class Enumeration final : public IEnumVARIANT {
     for (Browser* b : items_) b->Release();
   }
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (iid == IID_IUnknown || iid == IID_IEnumVARIANT) {
-      *out = static_cast<IEnumVARIANT*>(this);
-      AddRef();
-      return S_OK;
-    }
-    return E_NOINTERFACE;
+    return Offer(static_cast<IEnumVARIANT*>(this), iid == IID_IUnknown || iid == IID_IEnumVARIANT,
+                 out);
   }
   COUNTED
   HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* items, ULONG* fetched) override {
@@ -290,14 +284,8 @@ class Enumeration final : public IEnumVARIANT {
 class Collection final : public IShellWindows {
  public:
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_IShellWindows) {
-      *out = static_cast<IShellWindows*>(this);
-      AddRef();
-      return S_OK;
-    }
-    return E_NOINTERFACE;
+    return Offer(static_cast<IShellWindows*>(this),
+                 iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_IShellWindows, out);
   }
   COUNTED
   NO_DISPATCH
@@ -325,14 +313,8 @@ class Collection final : public IShellWindows {
 class Factory final : public IClassFactory {
  public:
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (iid == IID_IUnknown || iid == IID_IClassFactory) {
-      *out = static_cast<IClassFactory*>(this);
-      AddRef();
-      return S_OK;
-    }
-    return E_NOINTERFACE;
+    return Offer(static_cast<IClassFactory*>(this), iid == IID_IUnknown || iid == IID_IClassFactory,
+                 out);
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
   ULONG STDMETHODCALLTYPE Release() override { return 1; }
