@@ -2,7 +2,7 @@
 # everything and runs every test.
 JOBS ?= $(shell nproc)
 MAKEFLAGS += --no-print-directory
-.PHONY: all setup native asan win32 win64 wine-build test test-native test-win32 run bench format clean
+.PHONY: all setup native asan win32 win64 wine-build test test-native test-win32 run measure bench format clean
 
 all: native win32
 
@@ -52,6 +52,11 @@ test-win32: wine-build
 
 run: wine-build
 	@scripts/run.sh
+
+# How fast Quorrin closes the test shell's windows under Wine.
+measure: wine-build
+	@bin=build/$$(scripts/wine-preset.sh)/bin; \
+	scripts/with-wine.sh bash -c "cd $$bin && wine measure_closing.exe 50"
 
 # The sweep and log benchmarks, optimised, on this machine.
 bench: setup

@@ -32,10 +32,14 @@ std::vector<std::wstring> Join(std::initializer_list<std::vector<std::wstring>> 
 
 struct Quorrin {
   RunningProgram program{L"Quorrin.exe", L"Quorrin - Porn Site Closer"};
-  HWND start() const { return program.controls[1]; }
-  HWND close() const { return program.controls[2]; }
-  HWND list() const { return program.controls[3]; }
-  HWND stop() const { return program.controls[5]; }
+  HWND Button(const wchar_t* caption) const {
+    return driver::FindChild(program.window, L"button", caption);
+  }
+  HWND start() const { return Button(L"Start Closing"); }
+  HWND close() const { return Button(L"Close"); }
+  HWND stop() const { return Button(L"Stop Closing"); }
+  HWND list() const { return driver::FindChild(program.window, L"listbox", L""); }
+  size_t Lines() const { return ListLines(list()).size(); }
 };
 
 TEST(QuorrinClosing, LogsAndClosesPagesOnlyInTheCollectionsOrder) {
@@ -104,6 +108,53 @@ TEST(QuorrinClosing, AValueThatCannotBeReadCostsOnlyItsLine) {
                                        Group({longTitle, L"http://4.example/", path})}));
   PostMessageW(q.close(), BM_CLICK, 0, 0);
   EXPECT_EQ(q.program.ExitCode(5000), 0u);
+}
+
+// A window whose every call takes 200 ms keeps Quorrin inside a sweep, in an
+// outgoing call that pumps messages, most of the time: what the user does
+// then must still happen, once the sweep is over.
+TEST(QuorrinClosing, WhatTheUserDoesDuringASweepHappensAfterIt) {
+  TestShell shell;
+  ASSERT_TRUE(shell.Ready());
+  const std::wstring path = TestShell::Path();
+  shell.Open(L"slow+stubborn", L"Slow", L"http://slow.example/");
+  Quorrin q;
+  ASSERT_TRUE(q.program.Started());
+  PostMessageW(q.start(), BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitFor([&] { return q.Lines() == 1; }));  // the first sweep is under way
+  PostMessageW(q.stop(), BM_CLICK, 0, 0);
+  // That sweep ends, and no other begins.
+  ASSERT_TRUE(WaitFor([&] { return q.Lines() == 5; }));
+  const HWND page = shell.Open(L"page", L"Opened while off", L"http://off.example/");
+  Sleep(1500);
+  EXPECT_EQ(ListLines(q.list()), Group({L"Slow", L"http://slow.example/", path}));
+  EXPECT_TRUE(IsWindow(page));
+
+  PostMessageW(q.start(), BM_CLICK, 0, 0);
+  EXPECT_TRUE(WaitFor([&] { return !IsWindow(page); }, 5000));
+  ASSERT_TRUE(WaitFor([&] { return q.Lines() % 5 == 1; }));
+  PostMessageW(q.close(), BM_CLICK, 0, 0);
+  EXPECT_EQ(q.program.ExitCode(5000), 0u);
+}
+
+// However the message loop ends, the program ends cleanly, even in a sweep.
+TEST(QuorrinClosing, EndsCleanlyOnAQuitFromOutsideOrTheSessionEnding) {
+  TestShell shell;
+  ASSERT_TRUE(shell.Ready());
+  shell.Open(L"slow+stubborn", L"Slow", L"http://slow.example/");
+  for (const bool session : {false, true}) {
+    Quorrin q;
+    ASSERT_TRUE(q.program.Started());
+    PostMessageW(q.start(), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return q.Lines() >= 1; }));
+    if (session) {
+      SendMessageW(q.program.window, WM_QUERYENDSESSION, 0, 0);
+      SendMessageW(q.program.window, WM_ENDSESSION, TRUE, 0);
+    } else {
+      PostThreadMessageW(q.program.ThreadId(), WM_QUIT, 0, 0);
+    }
+    EXPECT_EQ(q.program.ExitCode(5000), 0u) << (session ? "session end" : "WM_QUIT");
+  }
 }
 
 }  // namespace

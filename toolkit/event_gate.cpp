@@ -6,6 +6,23 @@ namespace toolkit {
 
 bool EventGate::Deliver(const Handler& handler) {
   if (closed_ || busy_ || !handler) return false;
+  Run(handler);
+  RunWaiting();
+  return true;
+}
+
+bool EventGate::Post(Handler handler) {
+  if (closed_ || !handler) return false;
+  if (busy_) {
+    waiting_.push_back(std::move(handler));
+    return true;
+  }
+  Run(handler);
+  RunWaiting();
+  return true;
+}
+
+void EventGate::Run(const Handler& handler) {
   busy_ = true;
   try {
     handler();
@@ -15,15 +32,31 @@ bool EventGate::Deliver(const Handler& handler) {
     Fail("Unknown run-time error");
   }
   busy_ = false;
-  return true;
+}
+
+void EventGate::RunWaiting() {
+  while (!closed_ && !waiting_.empty()) {
+    const Handler next = std::move(waiting_.front());
+    waiting_.pop_front();
+    Run(next);
+  }
+}
+
+void EventGate::Close() {
+  closed_ = true;
+  waiting_.clear();
 }
 
 void EventGate::Fail(const std::string& message) {
   // The report may run a modal loop; the gate is closed first, so nothing
   // else is delivered meanwhile.
   if (closed_) return;
-  closed_ = true;
-  if (report_) report_(message);
+  Close();
+  try {
+    if (report_) report_(message);
+  } catch (...) {
+    // Nothing is left to tell; ending the program is what matters now.
+  }
   if (end_) end_();
 }
 

@@ -35,6 +35,13 @@ std::wstring ClassOf(HWND h) {
   return text;
 }
 
+HWND FindChild(HWND window, const std::wstring& className, const std::wstring& text) {
+  for (HWND h = GetWindow(window, GW_CHILD); window && h; h = GetWindow(h, GW_HWNDNEXT)) {
+    if (ClassOf(h) == className && TextOf(h) == text) return h;
+  }
+  return nullptr;
+}
+
 RunningProgram::RunningProgram(const wchar_t* exe, const wchar_t* caption) {
   std::wstring command = L"\"" + Folder() + L"\\" + exe + L"\"";
   STARTUPINFOW startup{};

@@ -15,14 +15,17 @@ std::wstring ClassOf(HWND h);  // lower case
 
 // Waits until `condition` holds, letting the other process work meanwhile.
 template <class F>
-bool WaitFor(F condition, DWORD milliseconds = 3000) {
+bool WaitFor(F condition, DWORD milliseconds = 3000, DWORD pollMs = 10) {
   const DWORD end = GetTickCount() + milliseconds;
   while (!condition()) {
     if (static_cast<LONG>(end - GetTickCount()) <= 0) return false;
-    Sleep(10);
+    Sleep(pollMs);
   }
   return true;
 }
+
+// The child of `window` with this class (lower case) and text, or null.
+HWND FindChild(HWND window, const std::wstring& className, const std::wstring& text);
 
 class RunningProgram {
  public:
@@ -37,6 +40,7 @@ class RunningProgram {
   // The exit code once the process has ended, or STILL_ACTIVE.
   DWORD ExitCode(DWORD waitMs) const;
   HWND Focus() const;
+  DWORD ThreadId() const { return process_.dwThreadId; }
   // A key pressed while `target` (by default what has the focus) has it.
   // Returns at once; the program handles it in its own time.
   void Press(WORD key, HWND target = nullptr) const;

@@ -20,7 +20,7 @@ void ModelButton::SetEnabled(bool enabled) {
   Check("SetEnabled"), enabled_ = enabled;
 }
 bool ModelButton::Click() {
-  return enabled_ && window_.Gate().Deliver(onClick);
+  return enabled_ && window_.Gate().Post(onClick);
 }
 
 String ModelLabel::Caption() const {
@@ -36,7 +36,7 @@ void ModelLabel::SetForeColor(Color color) {
   Check("SetForeColor"), color_ = color;
 }
 bool ModelLabel::Click() {
-  return window_.Gate().Deliver(onClick);
+  return window_.Gate().Post(onClick);
 }
 
 String ModelTextBox::GetText() const {
@@ -86,7 +86,7 @@ String ModelListBox::SelectedText() const {
 bool ModelListBox::Select(int index) {
   if (index < 0 || index >= static_cast<int>(lines_.size()) || window_.Ended()) return false;
   selected_ = index;
-  return window_.Gate().Deliver(onClick);
+  return window_.Gate().Post(onClick);
 }
 
 bool ModelTimer::Enabled() const {
@@ -223,9 +223,7 @@ bool ModelWindow::Load() {
 }
 
 bool ModelWindow::Close() {
-  if (ended_ || gate_.Busy()) return false;
-  EndProgram();
-  return true;
+  return !ended_ && gate_.Post([this] { EndProgram(); });
 }
 
 }  // namespace toolkit::model

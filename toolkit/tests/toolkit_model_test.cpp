@@ -98,25 +98,39 @@ TEST_F(ModelToolkitTest, UnhandledFailureIsReportedThenEndsTheProgram) {
   EXPECT_EQ(window.Reports().size(), 1u);
 }
 
-TEST_F(ModelToolkitTest, EventsArriveOneAtATimeAndTicksDuringAHandlerAreDropped) {
+TEST_F(ModelToolkitTest, DuringAHandlerTicksAreDroppedAndUserActionsWaitTheirTurn) {
   window.Load();
   Button("Go").Click();
-  bool innerClick = true;
+  std::vector<std::string> order;
+  form.Stop.onClick = [&] {
+    order.push_back("stop");
+    form.Ticker.SetEnabled(false);
+  };
+  form.Link.onClick = [&] { order.push_back("link"); };
   form.pump = [&] {
+    order.push_back("pump");
     EXPECT_FALSE(window.GetTimer("Ticker").Tick());
-    innerClick = Button("Stop").Click();
-    EXPECT_FALSE(window.Close());
+    EXPECT_TRUE(Button("Stop").Click());
+    EXPECT_TRUE(window.Get<ModelLabel>("Link").Click());
+    EXPECT_TRUE(window.Close());
+    order.push_back("pump ends");
   };
   ASSERT_TRUE(Button("Pump").Click());
-  EXPECT_FALSE(innerClick);
+  EXPECT_EQ(order, (std::vector<std::string>{"pump", "pump ends", "stop", "link"}));
   EXPECT_EQ(form.ticks, 0);
-  EXPECT_TRUE(window.GetTimer("Ticker").Tick());
-  EXPECT_EQ(form.ticks, 1);
-
-  EXPECT_TRUE(window.Close());
+  EXPECT_FALSE(form.Ticker.Enabled());
   EXPECT_TRUE(window.Ended());
   EXPECT_TRUE(window.Reports().empty());
-  EXPECT_FALSE(window.GetTimer("Ticker").Tick());
+  EXPECT_FALSE(Button("Go").Click());
+}
+
+TEST(EventGateTest, AReportThatFailsStillEndsTheProgram) {
+  bool ended = false;
+  EventGate gate([](const std::string&) { throw Failure("no screen to show it on"); },
+                 [&] { ended = true; });
+  EXPECT_TRUE(gate.Deliver([] { throw Failure("broken"); }));
+  EXPECT_TRUE(ended);
+  EXPECT_FALSE(gate.Post([] {}));
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ void ControlBase::WriteText(StringView text) {
 }
 
 void ControlBase::Deliver(const Handler& handler) {
-  owner_.Gate().Deliver(handler);
+  owner_.Gate().Post(handler);
 }
 
 void Win32Button::OnCommand(WORD code) {
@@ -180,7 +180,10 @@ void Win32Timer::SetInterval(unsigned milliseconds) {
 void Win32Timer::Apply() {
   // An interval of 0 keeps the timer silent even while enabled.
   if (enabled_ && interval_ > 0) {
-    if (!SetTimer(owner_.Hwnd(), id_, interval_, nullptr)) ThrowLastError("starting a timer");
+    if (!SetTimer(owner_.Hwnd(), id_, interval_, nullptr)) {
+      enabled_ = false;  // a timer that does not run does not say it is on
+      ThrowLastError("starting a timer");
+    }
   } else {
     KillTimer(owner_.Hwnd(), id_);
   }

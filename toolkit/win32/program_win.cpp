@@ -16,6 +16,9 @@ int RunProgram(HINSTANCE instance, const WindowDesign& design, const FormFactory
     std::shared_ptr<void> form = makeForm(window);
     window.LoadAndShow();
     const int code = window.RunMessageLoop();
+    // Releasing the form's COM references may pump messages: no tick or
+    // click may reach it while it is half gone.
+    window.Quiesce();
     form.reset();
     return code;
   } catch (const std::exception& e) {

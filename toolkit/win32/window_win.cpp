@@ -167,8 +167,12 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       ApplyDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
       return 0;
     case WM_CLOSE:
-      // Closing the window ends the program, but not under a running handler.
-      if (!gate_.Busy()) EndProgram();
+      // Closing the window ends the program, after any running handler.
+      gate_.Post([this] { EndProgram(); });
+      return 0;
+    case WM_ENDSESSION:
+      // The process may be ended as soon as this returns: stop events now.
+      if (wParam) EndProgram();
       return 0;
     default:
       break;
@@ -280,11 +284,15 @@ String Win32Window::ProgramFolder() const {
 
 void Win32Window::EndProgram() {
   if (ended_) return;
+  Quiesce();
+  PostQuitMessage(0);
+}
+
+void Win32Window::Quiesce() {
   ended_ = true;
   gate_.Close();
   for (auto& timer : timers_) timer->Stop();
   if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
-  PostQuitMessage(0);
 }
 
 void Win32Window::LoadAndShow() {

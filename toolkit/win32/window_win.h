@@ -74,6 +74,9 @@ class Win32Window final : public Window {
   void LoadAndShow();
   // Runs until the program ends; returns the exit code.
   int RunMessageLoop();
+  // No event is delivered and no timer runs any more, however the program
+  // ends (its own end, a WM_QUIT from outside, the session ending).
+  void Quiesce();
 
   HWND Hwnd() const { return hwnd_; }
   UINT Dpi() const { return dpi_; }

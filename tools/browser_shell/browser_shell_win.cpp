@@ -14,7 +14,9 @@
 // Windows are opened through the control window (class BrowserShellControl)
 // with WM_COPYDATA: UTF-16 text "kind\ttitle\taddress", where kind is one of
 // page, folder, none, later (a page after 300 ms), stubborn, notitle, nourl,
-// nopath, slow (every call takes 200 ms). The reply is the new window's handle.
+// nopath, slow (every call takes 200 ms), hung (no call returns until the
+// window gets WM_USER), or several joined by '+'. The reply is the new
+// window's handle.
 #include <windows.h>
 // windows.h first.
 #include <exdisp.h>
@@ -33,17 +35,34 @@ constexpr GUID kTestShellWindows = {
     0xdd7859fd, 0xd7fb, 0x48c4, {0xb8, 0x71, 0xa4, 0x8c, 0xc2, 0xa5, 0x32, 0x13}};
 constexpr UINT_PTR kLaterTimer = 1;
 
-enum class Kind { kPage, kFolder, kNone, kLater, kStubborn, kNoTitle, kNoUrl, kNoPath, kSlow };
+// What a window plays; "slow+stubborn" combines two.
+enum Kind : unsigned {
+  kPage = 0,
+  kFolder = 1u << 0,
+  kNone = 1u << 1,
+  kLater = 1u << 2,
+  kStubborn = 1u << 3,
+  kNoTitle = 1u << 4,
+  kNoUrl = 1u << 5,
+  kNoPath = 1u << 6,
+  kSlow = 1u << 7,
+  kHung = 1u << 8,
+};
 
-Kind KindOf(const std::wstring& name) {
+unsigned KindOf(const std::wstring& names) {
   static const std::pair<const wchar_t*, Kind> kinds[] = {
-      {L"folder", Kind::kFolder},     {L"none", Kind::kNone},       {L"later", Kind::kLater},
-      {L"stubborn", Kind::kStubborn}, {L"notitle", Kind::kNoTitle}, {L"nourl", Kind::kNoUrl},
-      {L"nopath", Kind::kNoPath},     {L"slow", Kind::kSlow}};
-  for (const auto& [text, kind] : kinds) {
-    if (name == text) return kind;
+      {L"folder", kFolder},   {L"none", kNone},   {L"later", kLater}, {L"stubborn", kStubborn},
+      {L"notitle", kNoTitle}, {L"nourl", kNoUrl}, {L"nopath", kNoPath}, {L"slow", kSlow},
+      {L"hung", kHung}};
+  unsigned kind = kPage;
+  for (size_t at = 0; at <= names.size();) {
+    const size_t plus = std::min(names.find(L'+', at), names.size());
+    for (const auto& [text, bit] : kinds) {
+      if (names.compare(at, plus - at, text) == 0) kind |= bit;
+    }
+    at = plus + 1;
   }
-  return Kind::kPage;
+  return kind;
 }
 
 HRESULT Text(const std::wstring& text, BSTR* out) {
@@ -114,7 +133,7 @@ class Document final : public IDispatch {
 
 class Browser final : public IWebBrowser2 {
  public:
-  Browser(Kind kind, std::wstring title, std::wstring url)
+  Browser(unsigned kind, std::wstring title, std::wstring url)
       : kind_(kind), title_(std::move(title)), url_(std::move(url)) {}
 
   HWND window = nullptr;
@@ -137,7 +156,7 @@ class Browser final : public IWebBrowser2 {
     Wait();
     *out = nullptr;
     if (!window) return E_FAIL;
-    if (kind_ == Kind::kFolder)
+    if (kind_ & kFolder)
       *out = new Document(false);
     else if (hasPage)
       *out = new Document(true);
@@ -145,15 +164,15 @@ class Browser final : public IWebBrowser2 {
   }
   HRESULT STDMETHODCALLTYPE get_LocationName(BSTR* out) override {
     Wait();
-    return kind_ == Kind::kNoTitle ? E_FAIL : Text(title_, out);
+    return kind_ & kNoTitle ? E_FAIL : Text(title_, out);
   }
   HRESULT STDMETHODCALLTYPE get_LocationURL(BSTR* out) override {
     Wait();
-    return kind_ == Kind::kNoUrl ? E_FAIL : Text(url_, out);
+    return kind_ & kNoUrl ? E_FAIL : Text(url_, out);
   }
   HRESULT STDMETHODCALLTYPE get_FullName(BSTR* out) override {
     Wait();
-    if (kind_ == Kind::kNoPath) return E_FAIL;
+    if (kind_ & kNoPath) return E_FAIL;
     wchar_t path[MAX_PATH];
     const DWORD size = GetModuleFileNameW(nullptr, path, MAX_PATH);
     return Text(std::wstring(path, size), out);
@@ -162,7 +181,7 @@ class Browser final : public IWebBrowser2 {
     Wait();
     if (!window) return E_FAIL;
     // Like a browser, closes later and does not keep the caller waiting.
-    if (kind_ != Kind::kStubborn) PostMessageW(window, WM_CLOSE, 0, 0);
+    if (!(kind_ & kStubborn)) PostMessageW(window, WM_CLOSE, 0, 0);
     return S_OK;
   }
 
@@ -227,11 +246,15 @@ class Browser final : public IWebBrowser2 {
   NOT_HERE(put_Resizable, VARIANT_BOOL)
 
  private:
+  // A slow page answers after 200 ms; a hung one only when its window is
+  // told to give up (WM_USER), as a page stuck in a script would.
   void Wait() const {
-    if (kind_ == Kind::kSlow) Sleep(200);
+    if (kind_ & kSlow) Sleep(200);
+    MSG msg;
+    if (kind_ & kHung && window) GetMessageW(&msg, window, WM_USER, WM_USER);
   }
 
-  Kind kind_;
+  unsigned kind_;
   std::wstring title_, url_;
 };
 
@@ -373,10 +396,10 @@ HWND Open(const std::wstring& command) {
   const size_t tab1 = command.find(L'\t');
   const size_t tab2 = tab1 == std::wstring::npos ? tab1 : command.find(L'\t', tab1 + 1);
   if (tab2 == std::wstring::npos) return nullptr;
-  const Kind kind = KindOf(command.substr(0, tab1));
+  const unsigned kind = KindOf(command.substr(0, tab1));
   auto* browser =
       new Browser(kind, command.substr(tab1 + 1, tab2 - tab1 - 1), command.substr(tab2 + 1));
-  browser->hasPage = kind != Kind::kNone && kind != Kind::kLater && kind != Kind::kFolder;
+  browser->hasPage = !(kind & (kNone | kLater | kFolder));
   // A title of any length is the page's; the window caption is cut short.
   const std::wstring caption = browser->Title().substr(0, 200);
   static int opened = 0;
@@ -390,7 +413,7 @@ HWND Open(const std::wstring& command) {
   }
   browser->window = window;
   g_browsers.push_back(browser);
-  if (kind == Kind::kLater) SetTimer(window, kLaterTimer, 300, nullptr);
+  if (kind & kLater) SetTimer(window, kLaterTimer, 300, nullptr);
   return window;
 }
 
