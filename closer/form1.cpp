@@ -65,9 +65,9 @@ void Form1::SweepBrowserWindows() {
   // A collection that cannot be made now is tried again by the next sweep.
   if (!BrowserWindows && !SkipOnFailure([this] { BrowserWindows = shell_.Create(); })) return;
   std::unique_ptr<ShellWindowEnumeration> windows;
-  if (!BrowserWindows || !SkipOnFailure([&] { windows = BrowserWindows->Enumerate(); })) return;
+  if (!BrowserWindows || !OnCollection([&] { windows = BrowserWindows->Enumerate(); })) return;
 
-  while (SkipOnFailure([&] { CurrentBrowser = windows->Next(); }) && CurrentBrowser) {
+  while (OnCollection([&] { CurrentBrowser = windows->Next(); }) && CurrentBrowser) {
     bool html = false;
     SkipOnFailure([&] {
       const std::unique_ptr<ShellDocument> document = CurrentBrowser->Document();
@@ -77,6 +77,19 @@ void Form1::SweepBrowserWindows() {
   }
   // Holding a window between sweeps could keep a closing browser alive.
   CurrentBrowser.reset();
+}
+
+template <class Step>
+bool Form1::OnCollection(Step step) {
+  try {
+    step();
+    return true;
+  } catch (const ShellGone&) {
+    // The shell restarted: without this, closing would look on but do nothing.
+    BrowserWindows.reset();
+  } catch (...) {
+  }
+  return false;
 }
 
 void Form1::LogCurrentBrowser() {

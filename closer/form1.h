@@ -40,13 +40,17 @@ class Form1 {
   toolkit::Label& Label1;     // credit line
   toolkit::Timer& Timer1;
 
-  // Created by the first sweep that finds it empty, then kept for good.
+  // Created by the first sweep that finds it empty, then kept while it works.
   std::unique_ptr<ShellWindowCollection> BrowserWindows;
   // The window the running sweep examines; empty between sweeps.
   std::unique_ptr<ShellWindow> CurrentBrowser;
 
  private:
   void LogCurrentBrowser();
+  // SkipOnFailure for a call on the collection, which also lets go of a
+  // collection whose server has gone, so that the next sweep makes another.
+  template <class Step>
+  bool OnCollection(Step step);
 
   toolkit::Window& window_;
   ShellWindows& shell_;

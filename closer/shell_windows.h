@@ -4,9 +4,18 @@
 // into one where the platform is called, never later.
 #include <memory>
 
+#include "toolkit/failure.h"
 #include "toolkit/string.h"
 
 namespace closer {
+
+// Thrown by a collection, or by its enumeration, whose server has gone (the
+// shell's process ended): that collection fails for good, so a new one has
+// to be made. Any other failure leaves the collection as good as it was.
+class ShellGone : public toolkit::Failure {
+ public:
+  using Failure::Failure;
+};
 
 // What a window shows; the sweep only asks whether it is an HTML document.
 class ShellDocument {

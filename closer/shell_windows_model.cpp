@@ -58,9 +58,11 @@ class ModelWindowRef final : public ShellWindow {
 // nor repeat the ones after them; windows opened meanwhile are reached too.
 class ModelEnumeration final : public ShellWindowEnumeration {
  public:
-  explicit ModelEnumeration(ModelShellWindows& shell) : shell_(shell) {}
+  explicit ModelEnumeration(ModelShellWindows& shell)
+      : shell_(shell), generation_(shell.generation_) {}
   std::unique_ptr<ShellWindow> Next() override {
     ++shell_.calls_.next;
+    if (generation_ != shell_.generation_) throw ShellGone("Next: server gone", kDisconnected);
     if (shell_.failing & kNext) throw toolkit::Failure("IEnumVARIANT::Next failed");
     while (next_ < shell_.windows_.size() && !shell_.windows_[next_].listed) ++next_;
     if (next_ == shell_.windows_.size()) return nullptr;
@@ -69,20 +71,24 @@ class ModelEnumeration final : public ShellWindowEnumeration {
 
  private:
   ModelShellWindows& shell_;
+  int generation_;
   size_t next_ = 0;
 };
 
 class ModelCollection final : public ShellWindowCollection {
  public:
-  explicit ModelCollection(ModelShellWindows& shell) : shell_(shell) {}
+  explicit ModelCollection(ModelShellWindows& shell)
+      : shell_(shell), generation_(shell.generation_) {}
   std::unique_ptr<ShellWindowEnumeration> Enumerate() override {
     ++shell_.calls_.enumerate;
+    if (generation_ != shell_.generation_) throw ShellGone("_NewEnum: server gone", kDisconnected);
     if (shell_.failing & kEnumerate) throw toolkit::Failure("_NewEnum failed");
     return std::make_unique<ModelEnumeration>(shell_);
   }
 
  private:
   ModelShellWindows& shell_;
+  int generation_;
 };
 
 std::unique_ptr<ShellWindowCollection> ModelShellWindows::Create() {

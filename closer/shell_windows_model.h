@@ -55,6 +55,9 @@ class ModelShellWindows final : public ShellWindows {
   const CallCounts& Calls() const { return calls_; }
   // Op bits that throw for the collection (kCreate, kEnumerate, kNext).
   unsigned failing = 0;
+  // The shell's process ends and starts again: collections and enumerations
+  // made before fail for good (ShellGone); a new collection works.
+  void Restart() { ++generation_; }
   // Runs before each call on a window, so that a test can change the desktop
   // while a sweep runs.
   std::function<void(int id, Op op)> beforeCall;
@@ -74,6 +77,7 @@ class ModelShellWindows final : public ShellWindows {
   std::vector<Entry> windows_;  // by id, closed ones included so that ids stay put
   std::vector<int> quits_;
   CallCounts calls_;
+  int generation_ = 0;
 };
 
 }  // namespace closer::model

@@ -67,6 +67,27 @@ class Variant {
   VARIANT value_;
 };
 
+// What a collection's server that has gone answers with, for good: the
+// object was disconnected, the server died, or it cannot be reached.
+bool ServerGone(HRESULT hr) {
+  switch (static_cast<unsigned long>(hr)) {
+    case 0x80010108:  // RPC_E_DISCONNECTED
+    case 0x80010007:  // RPC_E_SERVER_DIED
+    case 0x80010012:  // RPC_E_SERVER_DIED_DNE
+    case 0x800401FD:  // CO_E_OBJNOTCONNECTED
+    case 0x800706BA:  // RPC_S_SERVER_UNAVAILABLE
+      return true;
+    default:
+      return false;
+  }
+}
+
+// ThrowIfFailed for a call on the collection or its enumeration.
+void ThrowIfCollectionFailed(HRESULT hr, const char* call) {
+  if (ServerGone(hr)) throw ShellGone(FailureText(call, hr), hr);
+  ThrowIfFailed(hr, call);
+}
+
 class ComDocument final : public ShellDocument {
  public:
   explicit ComDocument(ComPtr<IDispatch> document) : document_(std::move(document)) {}
@@ -120,7 +141,7 @@ class ComEnumeration final : public ShellWindowEnumeration {
       Variant item;
       ULONG fetched = 0;
       const HRESULT hr = items_->Next(1, item.Receive(), &fetched);
-      ThrowIfFailed(hr, "IEnumVARIANT::Next");
+      ThrowIfCollectionFailed(hr, "IEnumVARIANT::Next");
       if (hr != S_OK || fetched != 1) return nullptr;
       // An item that is no browser window offers nothing to act on.
       ComPtr<IWebBrowser2> browser;
@@ -140,10 +161,10 @@ class ComCollection final : public ShellWindowCollection {
   explicit ComCollection(ComPtr<IShellWindows> windows) : windows_(std::move(windows)) {}
   std::unique_ptr<ShellWindowEnumeration> Enumerate() override {
     ComPtr<IUnknown> unknown;
-    ThrowIfFailed(windows_->_NewEnum(&unknown), "IShellWindows::_NewEnum");
+    ThrowIfCollectionFailed(windows_->_NewEnum(&unknown), "IShellWindows::_NewEnum");
     if (!unknown) ThrowIfFailed(E_POINTER, "IShellWindows::_NewEnum");
     ComPtr<IEnumVARIANT> items;
-    ThrowIfFailed(unknown->QueryInterface(IID_IEnumVARIANT, &items),
+    ThrowIfCollectionFailed(unknown->QueryInterface(IID_IEnumVARIANT, &items),
                   "QueryInterface(IEnumVARIANT)");
     return std::make_unique<ComEnumeration>(std::move(items));
   }
@@ -154,14 +175,17 @@ class ComCollection final : public ShellWindowCollection {
 
 }  // namespace
 
-void ThrowIfFailed(HRESULT hr, const char* call) {
-  if (SUCCEEDED(hr)) return;
+std::string FailureText(const char* call, HRESULT hr) {
   // Formatted by hand: printf would bring a formatting engine into the program.
   std::string text = std::string(call) + " failed (0x";
   for (int shift = 28; shift >= 0; shift -= 4) {
     text += "0123456789ABCDEF"[(static_cast<unsigned long>(hr) >> shift) & 0xF];
   }
-  throw toolkit::Failure(text + ")", hr);
+  return text + ")";
+}
+
+void ThrowIfFailed(HRESULT hr, const char* call) {
+  if (FAILED(hr)) throw toolkit::Failure(FailureText(call, hr), hr);
 }
 
 std::unique_ptr<ShellWindowCollection> ComShellWindows::Create() {

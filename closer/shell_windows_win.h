@@ -6,6 +6,8 @@
 #include <exdisp.h>
 #include <wrl/client.h>
 
+#include <string>
+
 #include "closer/shell_windows.h"
 
 namespace closer::win32 {
@@ -16,6 +18,8 @@ inline constexpr GUID kDispHtmlDocument = {
 
 // Turns a failed status into toolkit::Failure carrying it as its code.
 void ThrowIfFailed(HRESULT hr, const char* call);
+// The one form of a failed call's message: "call failed (0x80004005)".
+std::string FailureText(const char* call, HRESULT hr);
 
 class ComShellWindows final : public ShellWindows {
  public:

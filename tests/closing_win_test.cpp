@@ -137,6 +137,22 @@ TEST(QuorrinClosing, WhatTheUserDoesDuringASweepHappensAfterIt) {
   EXPECT_EQ(q.program.ExitCode(5000), 0u);
 }
 
+// Explorer crashes and comes back: the collection Quorrin kept is dead, and
+// it must find the new one by itself.
+TEST(QuorrinClosing, AfterTheShellRestartsNewWindowsAreClosedAgain) {
+  TestShell shell;
+  ASSERT_TRUE(shell.Ready());
+  Quorrin q;
+  ASSERT_TRUE(q.program.Started());
+  PostMessageW(q.start(), BM_CLICK, 0, 0);
+  const HWND before = shell.Open(L"page", L"Before", L"http://before.example/");
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(before); }));
+  ASSERT_TRUE(shell.Restart());
+  const HWND after = shell.Open(L"page", L"After", L"http://after.example/");
+  EXPECT_TRUE(WaitFor([&] { return !IsWindow(after); }, 5000));
+  EXPECT_EQ(q.Lines(), 10u);
+}
+
 // However the message loop ends, the program ends cleanly, even in a sweep.
 TEST(QuorrinClosing, EndsCleanlyOnAQuitFromOutsideOrTheSessionEnding) {
   TestShell shell;

@@ -1,5 +1,7 @@
 #include "tools/driver_win.h"
 
+#include <tlhelp32.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cwctype>
@@ -109,6 +111,11 @@ void RunningProgram::Type(HWND edit, const std::wstring& text) const {
 TestShell::TestShell() {
   // Normally started by the Wine session already.
   if (WaitFor([this] { return Find(); }, 10000)) return;
+  Start();
+  WaitFor([this] { return Find(); }, 10000);
+}
+
+void TestShell::Start() {
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process{};
@@ -118,7 +125,36 @@ TestShell::TestShell() {
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
   }
-  WaitFor([this] { return Find(); }, 10000);
+}
+
+namespace {
+void Kill(DWORD id) {
+  if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id)) {
+    TerminateProcess(process, 1);
+    WaitForSingleObject(process, 5000);
+    CloseHandle(process);
+  }
+}
+}  // namespace
+
+bool TestShell::Restart() {
+  DWORD id = 0;
+  GetWindowThreadProcessId(control_, &id);
+  Kill(id);
+  // Windows' service control manager forgets the class registrations of a
+  // server that died; Wine's rpcss keeps them and hands the dead one out. It
+  // is ended too, so that the new server's registration is the one found.
+  const HANDLE all = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Process32FirstW(all, &entry); more; more = Process32NextW(all, &entry)) {
+    if (_wcsicmp(entry.szExeFile, L"rpcss.exe") == 0) Kill(entry.th32ProcessID);
+  }
+  CloseHandle(all);
+  opened_.clear();
+  control_ = nullptr;
+  Start();
+  return WaitFor([this] { return Find(); }, 10000);
 }
 
 TestShell::~TestShell() {

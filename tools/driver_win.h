@@ -74,9 +74,13 @@ class TestShell {
   // `kind`: page, folder, none, later, stubborn, notitle, nourl, nopath, slow.
   // Returns the new window, shown before this returns.
   HWND Open(const std::wstring& kind, const std::wstring& title, const std::wstring& url);
+  // The shell's process dies, as a crashed Explorer does, and a new one
+  // starts; returns once it is ready.
+  bool Restart();
 
  private:
   bool Find();
+  void Start();
   HWND control_ = nullptr;
   std::vector<HWND> opened_;
 };

@@ -186,6 +186,28 @@ TEST(Form1Test, AFailingStepIsSkippedAndTheSweepGoesOn) {
   std::printf("sweep failure points exercised: %zu\n", cases.size());
 }
 
+// The shell's process ends and starts again, before a sweep or in the middle
+// of one: the dead collection is let go, and the next sweep makes a new one.
+TEST(Form1Test, AfterTheShellRestartsTheNextSweepClosesWindowsAgain) {
+  for (const bool midSweep : {false, true}) {
+    SCOPED_TRACE(midSweep ? "in a sweep" : "between sweeps");
+    Closer t;
+    t.shell.Open(Browser(u"a"));
+    t.shell.beforeCall = [&](int id, Op op) {
+      if (op != kQuit) return;
+      t.shell.Close(id);
+      if (midSweep && id == 0) t.shell.Restart();
+    };
+    ASSERT_TRUE(t.Click("Command1"));
+    if (!midSweep) t.shell.Restart();
+    t.shell.Open(Browser(u"b"));
+    ASSERT_TRUE(t.Tick());
+    ASSERT_TRUE(t.Tick());
+    EXPECT_EQ(t.Log(), Group(u"a") + Group(u"b"));
+    EXPECT_EQ(t.shell.Calls().create, 2);
+  }
+}
+
 // Closing on and off, step by step, with the log's own actions in between.
 TEST(Form1Test, StartTickStopCleanAndListClickMoveThroughTheStates) {
   Closer t;
