@@ -5,6 +5,7 @@
 
 #include "closer/shell_launch.h"
 #include "closer/shell_windows.h"
+#include "closer/web_address.h"
 #include "toolkit/toolkit.h"
 
 namespace closer {

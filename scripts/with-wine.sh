@@ -89,6 +89,16 @@ REGEDIT4
 [$classes\\$own\\LocalServer32]
 @="Z:$(printf '%s' "$shell_exe" | sed 's|/|\\\\|g')"
 REG
+  # Addresses the shell opens reach the test tree's recorder, which records
+  # its arguments and opens them as test browser windows.
+  recorder="$root/build/$preset/bin/UrlRecorder.exe"
+  for scheme in http https; do
+    cat >>"$work/shell.reg" <<REG
+
+[HKEY_LOCAL_MACHINE\\Software\\Classes\\$scheme\\shell\\open\\command]
+@="\\"Z:$(printf '%s' "$recorder" | sed 's|/|\\\\|g')\\" \\"%1\\""
+REG
+  done
   wine regedit /S "Z:$(printf '%s' "$work/shell.reg" | sed 's|/|\\|g')" >/dev/null 2>&1
   # Started here, away from the command's output: a Wine process keeps the
   # output it inherited open, and CTest waits for it to close.

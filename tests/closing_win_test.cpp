@@ -3,7 +3,10 @@
 // shell's window collection), read back through its real list box.
 #include <gtest/gtest.h>
 #include <windows.h>
+// windows.h first.
+#include <tlhelp32.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -151,6 +154,73 @@ TEST(QuorrinClosing, AfterTheShellRestartsNewWindowsAreClosedAgain) {
   const HWND after = shell.Open(L"page", L"After", L"http://after.example/");
   EXPECT_TRUE(WaitFor([&] { return !IsWindow(after); }, 5000));
   EXPECT_EQ(q.Lines(), 10u);
+}
+
+std::set<DWORD> Processes() {
+  std::set<DWORD> ids;
+  const HANDLE all = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Process32FirstW(all, &entry); more; more = Process32NextW(all, &entry)) {
+    ids.insert(entry.th32ProcessID);
+  }
+  CloseHandle(all);
+  return ids;
+}
+
+std::string ReadFile(const std::wstring& path) {
+  std::string bytes;
+  const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return bytes;
+  char chunk[4096];
+  DWORD got = 0;
+  while (::ReadFile(file, chunk, sizeof(chunk), &got, nullptr) && got > 0) bytes.append(chunk, got);
+  CloseHandle(file);
+  return bytes;
+}
+
+// "Open Selected Site" hands the shell a logged address; in the private
+// prefix, the shell's handler for http and https is a recorder of the test
+// tree that opens the address as a new test browser window.
+TEST(QuorrinClosing, OnlyASoundAddressIsOpenedAndAsOneArgument) {
+  TestShell shell;
+  ASSERT_TRUE(shell.Ready());
+  const std::wstring recorded = driver::Folder() + L"\\url_recorder.log";
+  DeleteFileW(recorded.c_str());
+  Quorrin q;
+  ASSERT_TRUE(q.program.Started());
+  const HWND text1 = driver::FindChild(q.program.window, L"edit", L"");
+  const HWND open = q.Button(L"Open Selected Site");
+
+  const auto before = Processes();
+  for (const wchar_t* text :
+       {L"http://x\" --flag", L"http://x --flag", L"http://a.example/\r\ncalc.exe",
+        L"file:///C:/windows/system32/notepad.exe", L"javascript:alert(1)",
+        L"\\\\evil.example\\share\\setup.exe", L"C:\\windows\\system32\\notepad.exe", L"http:",
+        L"http://"}) {
+    SendMessageW(text1, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    q.program.Click(open);
+  }
+  Sleep(500);
+  EXPECT_EQ(Processes(), before);
+  EXPECT_EQ(ReadFile(recorded), "");
+
+  // A logged address, selected in the log, opens a window the next tick closes.
+  const std::wstring url = L"http://offer.example/a?b=1&c=%22d%22#top";
+  PostMessageW(q.start(), BM_CLICK, 0, 0);
+  const HWND page = shell.Open(L"page", L"Offer", url);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(page); }));
+  const auto itemHeight = static_cast<int>(SendMessageW(q.list(), LB_GETITEMHEIGHT, 0, 0));
+  PostMessageW(q.list(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, itemHeight * 2 + 2));
+  PostMessageW(q.list(), WM_LBUTTONUP, 0, MAKELPARAM(5, itemHeight * 2 + 2));
+  ASSERT_TRUE(WaitFor([&] { return driver::TextOf(text1) == url; }));
+  PostMessageW(open, BM_CLICK, 0, 0);
+  EXPECT_TRUE(WaitFor([&] { return q.Lines() == 10; }, 10000));
+  EXPECT_EQ(ReadFile(recorded), "1\thttp://offer.example/a?b=1&c=%22d%22#top\n");
+  const auto lines = ListLines(q.list());
+  EXPECT_EQ(std::vector<std::wstring>(lines.begin() + 5, lines.end()),
+            Group({url, url, TestShell::Path()}));
 }
 
 // However the message loop ends, the program ends cleanly, even in a sweep.

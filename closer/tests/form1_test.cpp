@@ -262,15 +262,20 @@ TEST(Form1Test, StartTickStopCleanAndListClickMoveThroughTheStates) {
 TEST(Form1Test, OpenHandsTheShellOnlyAWebAddress) {
   Closer t;
   // clang-format off
-  const std::vector<std::pair<String, bool>> texts = {
-      {u"http://a.test/", true}, {u"HTTPS://A.test/x?q=1", true},
+  std::vector<std::pair<String, bool>> texts = {
+      {u"http://a.test/", true}, {u"HTTPS://user@A.test:8080/x?q=1#f", true},
       {u"hTtP://\u65e5\u672c.test/", true}, {u"", false}, {String(kSeparator), false},
+      {u"http:", false}, {u"http://", false}, {u"https://:443/", false}, {u"http://@/", false},
       {u"C:\\Program Files\\Internet Explorer\\iexplore.exe", false},
       {u"\\\\evil.test\\share\\setup.exe", false},
       {u"file:///C:/Windows/System32/calc.exe", false}, {u"javascript:alert(1)", false},
-      {u" http://a.test/", false}, {u"http://a.test/\r\ncalc.exe", false},
-      {u"http://a.test/\u007f", false}, {u"http://a.test/\u0085", false},
-      {String(u"http://a.test/\0.exe", 19), false}};
+      {u" http://a.test/", false}, {u"http://x\" --flag", false}, {u"http://x --flag", false},
+      {u"http://a.test/\r\ncalc.exe", false}, {u"http://a.test/\u3000x", false},
+      {u"http://a.test/\u00a0x", false}, {u"http://a.test/\u007f", false},
+      {u"http://a.test/\u0085", false}, {String(u"http://a.test/\0.exe", 19), false}};
+  for (const char16_t c : std::u16string_view(u"<>\\^`{|}")) {
+    texts.push_back({u"http://a.test/" + String(1, c), false});
+  }
   // clang-format on
   for (const auto& [text, opens] : texts) {
     SCOPED_TRACE(toolkit::ToUtf8(text));

@@ -1,0 +1,39 @@
+// UrlRecorder.exe: stands in for the browser that the shell starts for an
+// http or https address, in the private Wine prefix only. Each run appends
+// one line to url_recorder.log beside it, "<count>\t<argument>\t...", and a
+// run given one address opens it as a page of the test shell, as a browser
+// opens a new window.
+#include <windows.h>
+
+#include <string>
+
+int wmain(int argc, wchar_t** argv) {
+  std::wstring line = std::to_wstring(argc - 1);
+  for (int i = 1; i < argc; ++i) line += L"\t" + std::wstring(argv[i]);
+  line += L"\n";
+  const int size = WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()),
+                                       nullptr, 0, nullptr, nullptr);
+  std::string bytes(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), bytes.data(), size,
+                      nullptr, nullptr);
+
+  std::wstring path(MAX_PATH, L'\0');
+  path.resize(GetModuleFileNameW(nullptr, path.data(), MAX_PATH));
+  path = path.substr(0, path.find_last_of(L'\\')) + L"\\url_recorder.log";
+  const HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 1;
+  DWORD written = 0;
+  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+
+  if (argc == 2) {
+    if (HWND shell = FindWindowW(L"BrowserShellControl", nullptr)) {
+      std::wstring command = L"page\t" + std::wstring(argv[1]) + L"\t" + argv[1];
+      COPYDATASTRUCT data{0, static_cast<DWORD>(command.size() * sizeof(wchar_t)),
+                          command.data()};
+      SendMessageW(shell, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+    }
+  }
+  return 0;
+}
