@@ -2,7 +2,8 @@
 // Quorrin.exe and the test shell's windows. Prints the time from a pop-up
 // showing its page to its window being gone (one pop-up at a time, opened
 // at no fixed phase of the timer), and the cost that each listed window that
-// is not a page adds to a sweep.
+// is not a page adds to a sweep. With "hung": what a page whose calls never
+// return does to Quorrin.
 #include <windows.h>
 
 #include <algorithm>
@@ -31,10 +32,38 @@ double SweepsPerSecond(HWND list) {
   return static_cast<double>(after - before) / 5.0 / ((Now() - start) / 1000.0);
 }
 
+// A page whose calls never return: does Quorrin's window still answer, does
+// "Close" end it, and what happens once the page answers after 5 s.
+int MeasureHungPage(driver::TestShell& shell, driver::RunningProgram& quorrin, HWND start) {
+  const HWND page = shell.Open(L"hung", L"Hung", L"http://hung.example/");
+  PostMessageW(start, BM_CLICK, 0, 0);
+  Sleep(500);
+  PostMessageW(driver::FindChild(quorrin.window, L"button", L"Close"), BM_CLICK, 0, 0);
+  int answered = 0, asked = 0;
+  double slowest = 0;
+  for (const double end = Now() + 4500; Now() < end; ++asked, Sleep(100)) {
+    DWORD_PTR ignored;
+    const double sent = Now();
+    if (SendMessageTimeoutW(quorrin.window, WM_NULL, 0, 0, SMTO_BLOCK, 1000, &ignored)) ++answered;
+    slowest = std::max(slowest, Now() - sent);
+  }
+  const bool ended = quorrin.ExitCode(0) != STILL_ACTIVE;
+  const double released = Now();
+  PostMessageW(page, WM_USER, 0, 0);
+  const DWORD code = quorrin.ExitCode(10000);
+  std::printf(
+      "hung page: Quorrin's window answered %d of %d messages in 5 s (slowest %.0f ms); "
+      "\"Close\" pressed at 0.5 s %s; it ended %.0f ms after the page answered (exit code %lu)\n",
+      answered, asked, slowest, ended ? "ended it" : "did not end it", Now() - released,
+      static_cast<unsigned long>(code));
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  const int count = argc > 1 ? std::max(1, _wtoi(argv[1])) : 50;
+  const bool hung = argc > 1 && std::wstring(argv[1]) == L"hung";
+  const int count = argc > 1 && !hung ? std::max(1, _wtoi(argv[1])) : 50;
   driver::TestShell shell;
   driver::RunningProgram quorrin(L"Quorrin.exe", L"Quorrin - Porn Site Closer");
   const HWND start = driver::FindChild(quorrin.window, L"button", L"Start Closing");
@@ -43,6 +72,7 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("measure: the test shell or Quorrin did not come up\n");
     return 1;
   }
+  if (hung) return MeasureHungPage(shell, quorrin, start);
   SendMessageW(start, BM_CLICK, 0, 0);
 
   std::vector<double> ms;

@@ -15,7 +15,7 @@
 // with WM_COPYDATA: UTF-16 text "kind\ttitle\taddress", where kind is one of
 // page, folder, none, later (a page after 300 ms), stubborn, notitle, nourl,
 // nopath, slow (every call takes 200 ms), hung (no call returns until the
-// window gets WM_USER), or several joined by '+'. The reply is the new
+// window gets WM_USER once), or several joined by '+'. The reply is the new
 // window's handle.
 #include <windows.h>
 // windows.h first.
@@ -246,12 +246,13 @@ class Browser final : public IWebBrowser2 {
   NOT_HERE(put_Resizable, VARIANT_BOOL)
 
  private:
-  // A slow page answers after 200 ms; a hung one only when its window is
-  // told to give up (WM_USER), as a page stuck in a script would.
-  void Wait() const {
+  // A slow page answers after 200 ms; a hung one not until its window gets
+  // WM_USER, as a page stuck in a script that is then stopped.
+  void Wait() {
     if (kind_ & kSlow) Sleep(200);
     MSG msg;
     if (kind_ & kHung && window) GetMessageW(&msg, window, WM_USER, WM_USER);
+    kind_ &= ~kHung;
   }
 
   unsigned kind_;
