@@ -4,4 +4,8 @@
 if [ -z "${WINE_SESSION:-}" ]; then
   exec "$(dirname "${BASH_SOURCE[0]}")/with-wine.sh" "$0" "$@"
 fi
-exec wine "$@"
+# Every process a test starts, and every one those start (COM servers, the
+# shell's handlers), inherits Wine's standard error, and CTest waits until
+# the last of them lets go of it. So Wine's messages go to a file; the tests
+# report on standard output.
+exec wine "$@" 2>>"$WINEPREFIX/wine-stderr.log"

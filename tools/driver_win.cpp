@@ -46,8 +46,11 @@ HWND FindChild(HWND window, const std::wstring& className, const std::wstring& t
 
 RunningProgram::RunningProgram(const wchar_t* exe, const wchar_t* caption) {
   std::wstring command = L"\"" + Folder() + L"\\" + exe + L"\"";
+  // No output: what the program starts (a COM server, the shell's handler
+  // for an address) would inherit it and could hold the test run's open.
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESTDHANDLES;
   if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                       &startup, &process_)) {
     return;
@@ -116,8 +119,11 @@ TestShell::TestShell() {
 }
 
 void TestShell::Start() {
+  // No output of this process's own: under Wine it would hold open the
+  // output of the test run (CTest's pipe) for as long as the shell lives.
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESTDHANDLES;
   PROCESS_INFORMATION process{};
   std::wstring command = L"\"" + Path() + L"\"";
   if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,

@@ -443,6 +443,10 @@ LRESULT CALLBACK ControlProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR args, int) {
   // With /demo the control window is shown, with a button for pop-ups.
   const bool demo = std::wstring(args) == L"/demo";
+  // One shell at a time: COM may start one on demand while another is
+  // being started by hand, and a client must find the windows it serves.
+  CreateMutexW(nullptr, FALSE, L"BrowserShell");
+  if (GetLastError() == ERROR_ALREADY_EXISTS) return 1;
   if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
   static Factory factory;
   DWORD cookie = 0;
