@@ -5,9 +5,10 @@
 #
 # <name> is the program's name; the manifest is configured into the build tree
 # as <name>.manifest, the file name the .rc embeds as RT_MANIFEST resource 1.
-# <version> is the four-part version (1.0.0.5) that the manifest carries; it
-# must match the .rc's FILEVERSION. The .rc finds the files it names in its
-# own folder (the icons) and in the build tree (the manifest). Does nothing
+# <version> is the four-part version (1.0.0.5). The caller writes it once;
+# the manifest, the version record and the release's file names take it from
+# there (the target property PROGRAM_VERSION). The .rc finds the files it
+# names in its own folder (the icons) and in the build tree (the manifest). Does nothing
 # outside Windows builds, so callers need no guard of their own.
 include_guard(GLOBAL)
 
@@ -25,15 +26,26 @@ function(add_program_resources target rcfile name version)
   get_filename_component(rcfile "${rcfile}" ABSOLUTE)
   get_filename_component(rcdir "${rcfile}" DIRECTORY)
 
-  # The version is written twice (manifest, version record); catch a drift.
-  file(STRINGS "${rcfile}" fileversion REGEX "^[ \t]*FILEVERSION[ \t]")
-  string(REGEX REPLACE "^[ \t]*FILEVERSION[ \t]+" "" fileversion "${fileversion}")
-  string(REGEX REPLACE "[ \t]*,[ \t]*" "." fileversion "${fileversion}")
-  string(STRIP "${fileversion}" fileversion)
-  if(NOT fileversion STREQUAL version)
-    message(FATAL_ERROR "add_program_resources(${target}): ${rcfile} has "
-      "FILEVERSION ${fileversion}, but the version given is ${version}")
+  # The version record's two forms: numbers (1,0,0,5) and the text that the
+  # programs have always shown, major.minor.revision as 1.00.0005.
+  string(REPLACE "." ";" parts "${version}")
+  list(GET parts 0 major)
+  list(GET parts 1 minor)
+  list(GET parts 3 revision)
+  string(REPLACE "." "," numbers "${version}")
+  string(LENGTH "${minor}" length)
+  if(length LESS 2)
+    set(minor "0${minor}")
   endif()
+  string(LENGTH "${revision}" length)
+  while(length LESS 4)
+    set(revision "0${revision}")
+    math(EXPR length "${length} + 1")
+  endwhile()
+  target_compile_definitions(${target} PRIVATE
+    "$<$<COMPILE_LANGUAGE:RC>:PROGRAM_VERSION_NUMBERS=${numbers}>"
+    "$<$<COMPILE_LANGUAGE:RC>:PROGRAM_VERSION_TEXT=\"${major}.${minor}.${revision}\">")
+  set_target_properties(${target} PROPERTIES PROGRAM_VERSION "${version}")
 
   set(PROGRAM_NAME "${name}")
   set(PROGRAM_VERSION "${version}")
