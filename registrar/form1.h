@@ -13,20 +13,23 @@ class Form1 {
   static toolkit::WindowDesign Design();
   Form1(toolkit::Window& window, GuidSource& guids, Registry& registry);
 
+  // In tab order; each label comes just before the text box it names, which
+  // is how screen readers find a text box's name. Labels take no focus, so
+  // the Tab walk is unchanged by them.
   toolkit::OptionButton& Option1;
   toolkit::OptionButton& Option2;
   toolkit::Button& Command1;
   toolkit::Button& Command2;
+  toolkit::Label& Label4;
   toolkit::TextBox& Text1;
+  toolkit::Label& Label2;
   toolkit::TextBox& Text2;
   toolkit::CheckBox& Check1;
   toolkit::PictureBox& Picture1;
-  toolkit::TextBox& Text3;
-  toolkit::TextBox& Text4;
   toolkit::Label& Label1;
-  toolkit::Label& Label2;
+  toolkit::TextBox& Text3;
   toolkit::Label& Label3;
-  toolkit::Label& Label4;
+  toolkit::TextBox& Text4;
 
  private:
   void Form_Load();

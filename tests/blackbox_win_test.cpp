@@ -28,10 +28,27 @@ struct ControlRow {
   int state;  // button check state, or 1 for a read-only edit
 };
 
+// The system's scale while programs start: Wine reads LogPixels when a
+// program starts, as Windows does at sign-in.
+class AtScale {
+ public:
+  explicit AtScale(DWORD dpi) { Set(dpi); }
+  ~AtScale() { Set(96); }
+  AtScale(const AtScale&) = delete;
+  AtScale& operator=(const AtScale&) = delete;
+
+ private:
+  static void Set(DWORD dpi) {
+    RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", REG_DWORD, &dpi,
+                    sizeof(dpi));
+  }
+};
+
 // The frame (fixed border, no maximize box, a minimize box where asked), the
-// client area and every control against its row.
+// client area and every control against its row, at `dpi`. Whether each
+// caption fits is checked in each program's own tests, where its font is.
 void CheckLayout(const RunningProgram& program, const std::vector<ControlRow>& rows,
-                 int clientTwipsW, int clientTwipsH, bool minimizeBox) {
+                 int clientTwipsW, int clientTwipsH, bool minimizeBox, int dpi) {
   ASSERT_TRUE(program.Started());
   const LONG style = GetWindowLongW(program.window, GWL_STYLE);
   EXPECT_EQ((style & WS_MINIMIZEBOX) != 0, minimizeBox);
@@ -39,8 +56,8 @@ void CheckLayout(const RunningProgram& program, const std::vector<ControlRow>& r
   EXPECT_FALSE(style & WS_THICKFRAME);
   RECT client{};
   GetClientRect(program.window, &client);
-  EXPECT_EQ(client.right, clientTwipsW / 15);
-  EXPECT_EQ(client.bottom, clientTwipsH / 15);
+  EXPECT_EQ(client.right, MulDiv(clientTwipsW, dpi, 1440));
+  EXPECT_EQ(client.bottom, MulDiv(clientTwipsH, dpi, 1440));
   ASSERT_EQ(program.controls.size(), rows.size());
   for (size_t i = 0; i < rows.size(); ++i) {
     const ControlRow& row = rows[i];
@@ -53,10 +70,13 @@ void CheckLayout(const RunningProgram& program, const std::vector<ControlRow>& r
     RECT r{};
     GetWindowRect(h, &r);
     MapWindowPoints(nullptr, program.window, reinterpret_cast<POINT*>(&r), 2);
-    EXPECT_EQ(r.left, MulDiv(row.left, 96, 1440));
-    EXPECT_EQ(r.top, MulDiv(row.top, 96, 1440));
-    EXPECT_EQ(r.right - r.left, MulDiv(row.width, 96, 1440));
-    EXPECT_EQ(r.bottom - r.top, MulDiv(row.height, 96, 1440));
+    EXPECT_EQ(r.left, MulDiv(row.left, dpi, 1440));
+    EXPECT_EQ(r.top, MulDiv(row.top, dpi, 1440));
+    EXPECT_EQ(r.right - r.left, MulDiv(row.width, dpi, 1440));
+    // A list box may round its height down to whole lines.
+    if (row.cls != std::wstring(L"listbox")) {
+      EXPECT_EQ(r.bottom - r.top, MulDiv(row.height, dpi, 1440));
+    }
     EXPECT_EQ(IsWindowEnabled(h) != FALSE, row.enabled);
     EXPECT_TRUE(IsWindowVisible(h));
     if (row.state >= 0 && ClassOf(h) == L"button") {
@@ -72,6 +92,28 @@ LONG Style(HWND h) {
   return GetWindowLongW(h, GWL_STYLE);
 }
 
+std::vector<ControlRow> QuorrinRows() {
+  return {
+      {L"edit", L"List of bloqued sites!", 120, 120, 4095, 285, false, 0},
+      {L"button", L"Start Closing", 4320, 120, 2055, 375, true, -1},
+      {L"button", L"Close", 4320, 2040, 2055, 375, true, -1},
+      {L"listbox", L"", 120, 480, 4095, 1590, true, -1},
+      {L"edit", L"", 120, 2160, 4095, 285, true, -1},
+      {L"button", L"Stop Closing", 4320, 600, 2055, 375, false, -1},
+      {L"button", L"Open Selected Site", 4320, 1080, 2055, 375, true, -1},
+      {L"button", L"Clean Supressed List", 4320, 1560, 2055, 375, true, -1},
+      {L"static", L"Made by Drabwick - Click to visite my site", 120, 2520, 6255, 255,
+                   true, -1},
+  };
+}
+
+// Every control where the table puts it, at 100 % and at 150 %.
+TEST(QuorrinFromOutside, WindowAtEveryScale) {
+  AtScale scale(144);
+  RunningProgram quorrin(L"Quorrin.exe", L"Quorrin - Porn Site Closer");
+  CheckLayout(quorrin, QuorrinRows(), 6495, 2760, true, 144);
+}
+
 TEST(QuorrinFromOutside, WindowControlsAndUse) {
   RunningProgram quorrin(L"Quorrin.exe", L"Quorrin - Porn Site Closer");
   ASSERT_TRUE(quorrin.Started());
@@ -81,20 +123,7 @@ TEST(QuorrinFromOutside, WindowControlsAndUse) {
   EXPECT_LE(std::abs((outer.left + outer.right) - (work.left + work.right)), 2);
   EXPECT_LE(std::abs((outer.top + outer.bottom) - (work.top + work.bottom)), 2);
 
-  CheckLayout(quorrin,
-              {
-                  {L"edit", L"List of bloqued sites!", 120, 120, 4095, 285, false, 0},
-                  {L"button", L"Start Closing", 4320, 120, 2055, 375, true, -1},
-                  {L"button", L"Close", 4320, 2040, 2055, 375, true, -1},
-                  {L"listbox", L"", 120, 480, 4095, 1590, true, -1},
-                  {L"edit", L"", 120, 2160, 4095, 285, true, -1},
-                  {L"button", L"Stop Closing", 4320, 600, 2055, 375, false, -1},
-                  {L"button", L"Open Selected Site", 4320, 1080, 2055, 375, true, -1},
-                  {L"button", L"Clean Supressed List", 4320, 1560, 2055, 375, true, -1},
-                  {L"static", L"Made by Drabwick - Click to visite my site", 120, 2520, 6255, 255,
-                   true, -1},
-              },
-              6495, 2760, true);
+  CheckLayout(quorrin, QuorrinRows(), 6495, 2760, true, 96);
   if (HasFatalFailure()) return;
   const auto& c = quorrin.controls;
   HWND start = c[1], close = c[2], list = c[3], text1 = c[4], stop = c[5], clean = c[7];
@@ -154,33 +183,52 @@ bool IsGuidText(const std::wstring& text) {
   return true;
 }
 
+// Each label just before the text box it names, so that screen readers name
+// the box after it; the folder is where Brakkon.exe is.
+std::vector<ControlRow> BrakkonRows(const std::wstring& folder) {
+  static std::wstring exec, icon;
+  exec = folder + L"\\Fennimot.exe";
+  icon = folder + L"\\Files\\fennimot.ico";
+  return {
+      {L"button", L"Install for current user only (HKCU)", 120, 120, 4455, 255, true, 1},
+      {L"button", L"Install for all users (HKLM)", 120, 480, 4455, 255, true, 0},
+      {L"button", L"Criar GUID", 120, 4080, 1575, 375, true, -1},
+      {L"button", L"Adicionar ao registro", 1800, 4080, 1935, 375, true, -1},
+      {L"static", L"Gui:", 120, 1560, 1455, 255, true, -1},
+      {L"edit", nullptr, 120, 1920, 4455, 285, true, 1},
+      {L"static", L"Executavel:", 120, 2280, 855, 255, true, -1},
+      {L"edit", exec.c_str(), 120, 2520, 4455, 285, true, 0},
+      {L"button", L"Button visible", 120, 840, 3615, 375, true, 1},
+      {L"static", L"", 3960, 840, 615, 495, true, -1},
+      {L"static", L"Icon:", 120, 2880, 975, 255, true, -1},
+      {L"edit", icon.c_str(), 120, 3120, 4455, 285, true, 0},
+      {L"static", L"Texto no botao", 120, 3480, 2295, 255, true, -1},
+      {L"edit", L"Fennimot", 120, 3720, 4455, 285, true, 0},
+  };
+}
+
+TEST(BrakkonFromOutside, WindowAtEveryScale) {
+  AtScale scale(144);
+  RunningProgram brakkon(L"Brakkon.exe", L"Tessaly");
+  CheckLayout(brakkon, BrakkonRows(Folder()), 4680, 4590, false, 144);
+}
+
 TEST(BrakkonFromOutside, WindowControlsAndUse) {
   RunningProgram brakkon(L"Brakkon.exe", L"Tessaly");
   ASSERT_TRUE(brakkon.Started());
   const std::wstring folder = Folder();
-  CheckLayout(
-      brakkon,
-      {
-          {L"button", L"Install for current user only (HKCU)", 120, 120, 4455, 255, true, 1},
-          {L"button", L"Install for all users (HKLM)", 120, 480, 4455, 255, true, 0},
-          {L"button", L"Criar GUID", 120, 4080, 1575, 375, true, -1},
-          {L"button", L"Adicionar ao registro", 1800, 4080, 1935, 375, true, -1},
-          {L"edit", nullptr, 120, 1920, 4455, 285, true, 1},
-          {L"edit", (folder + L"\\Fennimot.exe").c_str(), 120, 2520, 4455, 285, true, 0},
-          {L"button", L"Button visible", 120, 840, 3615, 375, true, 1},
-          {L"static", L"", 3960, 840, 615, 495, true, -1},
-          {L"edit", (folder + L"\\Files\\fennimot.ico").c_str(), 120, 3120, 4455, 285, true, 0},
-          {L"edit", L"Fennimot", 120, 3720, 4455, 285, true, 0},
-          {L"static", L"Icon:", 120, 2880, 975, 255, true, -1},
-          {L"static", L"Executavel:", 120, 2280, 855, 255, true, -1},
-          {L"static", L"Texto no botao", 120, 3480, 2295, 255, true, -1},
-          {L"static", L"Gui:", 120, 1560, 1455, 255, true, -1},
-      },
-      4680, 4590, false);
+  CheckLayout(brakkon, BrakkonRows(folder), 4680, 4590, false, 96);
   if (HasFatalFailure()) return;
   const auto& c = brakkon.controls;
-  HWND option2 = c[1], criar = c[2], adicionar = c[3], text1 = c[4], text4 = c[9];
-  EXPECT_FALSE(Style(c[7]) & WS_BORDER);
+  HWND option2 = c[1], criar = c[2], adicionar = c[3], text1 = c[5], text2 = c[7], check = c[8],
+       text3 = c[11], text4 = c[13];
+  EXPECT_FALSE(Style(c[9]) & WS_BORDER);
+  // The Tab walk is the table's: labels and the picture take no focus.
+  EXPECT_EQ(brakkon.Focus(), c[0]);
+  for (HWND next : {criar, adicionar, text1, text2, check, text3, text4, c[0]}) {
+    brakkon.Press(VK_TAB);
+    EXPECT_TRUE(WaitFor([&] { return brakkon.Focus() == next; }));
+  }
 
   const std::wstring first = TextOf(text1);
   EXPECT_TRUE(IsGuidText(first));

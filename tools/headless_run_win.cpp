@@ -115,8 +115,8 @@ int wmain(int argc, wchar_t** argv) {
   }
 
   // Brakkon: "Adicionar ao registro" writes the key named after the GUID.
-  const std::wstring guid = driver::TextOf(brakkon.controls[4]);
-  brakkon.Click(brakkon.controls[3]);
+  const std::wstring guid = driver::TextOf(brakkon.controls[5]);  // after its label "Gui:"
+  brakkon.Click(driver::FindChild(brakkon.window, L"button", L"Adicionar ao registro"));
   ok = ShowKey(guid) && ok;
 
   // Quorrin: "Start Closing" enables "Stop Closing", which switches it off.

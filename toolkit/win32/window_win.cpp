@@ -44,18 +44,17 @@ RECT OuterRect(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, UI
   return rect;
 }
 
-HFONT MessageFont(UINT dpi) {
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof(metrics);
-  using ParametersForDpiFn = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
-  static const auto forDpi = SystemFunction<ParametersForDpiFn>("SystemParametersInfoForDpi");
-  if (forDpi && forDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi)) {
-    return CreateFontIndirectW(&metrics.lfMessageFont);
-  }
-  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
-    return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  }
-  return CreateFontIndirectW(&metrics.lfMessageFont);
+// The dialog font the layout's twips were drawn for: 8-point MS Shell Dlg
+// (MS Sans Serif or Microsoft Sans Serif on Windows, Tahoma under Wine) at
+// the window's scale. The system's message font is wider and cuts captions.
+HFONT DialogFont(UINT dpi) {
+  LOGFONTW font{};
+  font.lfHeight = -MulDiv(8, static_cast<int>(dpi), 72);
+  font.lfWeight = FW_NORMAL;
+  font.lfCharSet = DEFAULT_CHARSET;
+  wcscpy_s(font.lfFaceName, L"MS Shell Dlg");
+  if (HFONT created = CreateFontIndirectW(&font)) return created;
+  return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
 void RegisterWindowClass(HINSTANCE instance, LRESULT(CALLBACK* proc)(HWND, UINT, WPARAM, LPARAM)) {
@@ -328,7 +327,7 @@ int Win32Window::RunMessageLoop() {
 
 void Win32Window::ApplyDpi(UINT dpi, const RECT* suggested) {
   dpi_ = dpi;
-  font_.reset(MessageFont(dpi));
+  font_.reset(DialogFont(dpi));
   const auto style = static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_STYLE));
   const auto exStyle = static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_EXSTYLE));
   if (suggested) {
