@@ -54,6 +54,12 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot -i >/dev/null 2>&1
   wineserver -w  # let wineboot's server go, so that ours can persist
 fi
+# Wine's own TrueType fonts (Tahoma, the dialog font; Marlett, the title
+# bar's glyphs) are not found where Debian installs them: the prefix gets a
+# copy, else every window would fall back to another font.
+for font in /usr/share/wine/fonts/*.ttf; do
+  [ -f "$WINEPREFIX/drive_c/windows/Fonts/${font##*/}" ] || cp "$font" "$WINEPREFIX/drive_c/windows/Fonts/"
+done
 wineserver -p >/dev/null 2>&1 || true
 if [ -n "$xvfb_pid" ]; then
   # No window manager runs on the virtual display: unmanaged windows spare
