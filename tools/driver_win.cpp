@@ -1,6 +1,8 @@
 #include "tools/driver_win.h"
 
 #include <tlhelp32.h>
+#include <wincodec.h>
+#include <wrl/client.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -200,66 +202,34 @@ std::vector<std::wstring> ListLines(HWND list) {
 
 namespace {
 
-std::uint32_t Crc32(const std::uint8_t* data, size_t size, std::uint32_t crc = 0) {
-  crc = ~crc;
-  for (size_t i = 0; i < size; ++i) {
-    crc ^= data[i];
-    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+// A PNG through the platform's own encoder (WIC), compressed.
+bool SavePng(const std::wstring& path, int width, int height, void* bgra) {
+  using Microsoft::WRL::ComPtr;
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  bool ok = false;
+  {
+    ComPtr<IWICImagingFactory> factory;
+    ComPtr<IWICStream> stream;
+    ComPtr<IWICBitmapEncoder> encoder;
+    ComPtr<IWICBitmapFrameEncode> frame;
+    WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGR;
+    const UINT stride = static_cast<UINT>(width) * 4;
+    ok = SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                    IID_PPV_ARGS(&factory))) &&
+         SUCCEEDED(factory->CreateStream(&stream)) &&
+         SUCCEEDED(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE)) &&
+         SUCCEEDED(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder)) &&
+         SUCCEEDED(encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache)) &&
+         SUCCEEDED(encoder->CreateNewFrame(&frame, nullptr)) &&
+         SUCCEEDED(frame->Initialize(nullptr)) &&
+         SUCCEEDED(frame->SetSize(static_cast<UINT>(width), static_cast<UINT>(height))) &&
+         SUCCEEDED(frame->SetPixelFormat(&format)) && format == GUID_WICPixelFormat32bppBGR &&
+         SUCCEEDED(frame->WritePixels(static_cast<UINT>(height), stride, stride * height,
+                                      static_cast<BYTE*>(bgra))) &&
+         SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit());
   }
-  return ~crc;
-}
-
-void PutBig(std::vector<std::uint8_t>& out, std::uint32_t v) {
-  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(v >> shift));
-}
-
-void Chunk(std::vector<std::uint8_t>& png, const char* type,
-           const std::vector<std::uint8_t>& body) {
-  PutBig(png, static_cast<std::uint32_t>(body.size()));
-  std::vector<std::uint8_t> typed(type, type + 4);
-  typed.insert(typed.end(), body.begin(), body.end());
-  png.insert(png.end(), typed.begin(), typed.end());
-  PutBig(png, Crc32(typed.data(), typed.size()));
-}
-
-// An RGB PNG with stored (uncompressed) deflate blocks: small code, and a
-// screenshot of a small window stays small enough.
-std::vector<std::uint8_t> EncodePng(int width, int height, const std::vector<std::uint8_t>& bgra) {
-  std::vector<std::uint8_t> raw;
-  for (int y = 0; y < height; ++y) {
-    raw.push_back(0);  // no filter
-    for (int x = 0; x < width; ++x) {
-      const std::uint8_t* p = &bgra[(static_cast<size_t>(y) * width + x) * 4];
-      raw.insert(raw.end(), {p[2], p[1], p[0]});
-    }
-  }
-  std::vector<std::uint8_t> z = {0x78, 0x01};
-  for (size_t pos = 0; pos < raw.size() || pos == 0;) {
-    const size_t n = std::min<size_t>(65535, raw.size() - pos);
-    z.push_back(pos + n == raw.size() ? 1 : 0);
-    z.insert(z.end(), {static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(n >> 8),
-                       static_cast<std::uint8_t>(~n), static_cast<std::uint8_t>(~n >> 8)});
-    z.insert(z.end(), raw.begin() + static_cast<std::ptrdiff_t>(pos),
-             raw.begin() + static_cast<std::ptrdiff_t>(pos + n));
-    pos += n;
-    if (n == 0) break;
-  }
-  std::uint32_t a = 1, b = 0;
-  for (std::uint8_t byte : raw) {
-    a = (a + byte) % 65521;
-    b = (b + a) % 65521;
-  }
-  PutBig(z, (b << 16) | a);
-
-  std::vector<std::uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  std::vector<std::uint8_t> header;
-  PutBig(header, static_cast<std::uint32_t>(width));
-  PutBig(header, static_cast<std::uint32_t>(height));
-  header.insert(header.end(), {8, 2, 0, 0, 0});  // 8-bit RGB
-  Chunk(png, "IHDR", header);
-  Chunk(png, "IDAT", z);
-  Chunk(png, "IEND", {});
-  return png;
+  if (SUCCEEDED(com)) CoUninitialize();
+  return ok;
 }
 
 }  // namespace
@@ -286,17 +256,9 @@ bool RunningProgram::Capture(const std::wstring& path) const {
     HGDIOBJ old = SelectObject(memory, bitmap);
     ok = BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
     GdiFlush();
-    std::vector<std::uint8_t> pixels(
-        static_cast<const std::uint8_t*>(bits),
-        static_cast<const std::uint8_t*>(bits) + static_cast<size_t>(width) * height * 4);
+    ok = ok && SavePng(path, width, height, bits);
     SelectObject(memory, old);
     DeleteObject(bitmap);
-    if (ok) {
-      const auto png = EncodePng(width, height, pixels);
-      FILE* file = _wfopen(path.c_str(), L"wb");
-      ok = file && fwrite(png.data(), 1, png.size(), file) == png.size();
-      if (file) fclose(file);
-    }
   }
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
