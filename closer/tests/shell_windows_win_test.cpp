@@ -12,7 +12,10 @@
 
 #include "closer/form1.h"
 #include "closer/tests/log_lines.h"
+#include "closer/shell_windows_model.h"
 #include "toolkit/model/model_window.h"
+#include "toolkit/tests/caption_fit_win.h"
+#include "toolkit/win32/window_win.h"
 
 namespace closer::win32 {
 namespace {
@@ -292,6 +295,21 @@ TEST(ComShellWindowsTest, SweepsFakeWindowsAndReleasesEveryReference) {
   }
   for (const Counted* fake : all)
     EXPECT_EQ(std::make_pair(fake->refs, fake->overReleased), std::make_pair(1ul, false));
+}
+
+// The layout's twips were drawn for the 8-point dialog font: every caption
+// of the window is whole in it, at 100 % and at 150 %.
+TEST(Form1OnWin32Test, EveryCaptionFitsAtEveryScale) {
+  model::ModelShellWindows shell;
+  NoLaunch launch;
+  toolkit::win32::Win32Window window(GetModuleHandleW(nullptr), Form1::Design());
+  Form1 form(window, shell, launch);
+  window.LoadAndShow();
+  for (const UINT dpi : {96u, 144u}) {
+    toolkit::testing::ChangeDpi(window.Hwnd(), dpi);
+    std::printf("narrowest caption margin at %u dpi: %d pixels\n", dpi,
+                toolkit::testing::NarrowestCaptionMargin(window.Hwnd(), dpi));
+  }
 }
 
 }  // namespace

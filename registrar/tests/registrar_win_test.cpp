@@ -6,10 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "registrar/form1.h"
+#include "registrar/guid_win.h"
 #include "registrar/registration.h"
 #include "registrar/registry_access.h"
 #include "registrar/registry_win.h"
 #include "registrar/tests/button_values.h"
+#include "toolkit/tests/caption_fit_win.h"
+#include "toolkit/win32/window_win.h"
 
 namespace registrar {
 namespace {
@@ -161,6 +165,21 @@ TEST_F(RealRegistryTest, AKeyDenyingTheFullMaskCountsAsAbsentAndIsNotWritten) {
     EXPECT_FALSE(CreateRegKey(registry, root, path));
     RegisterToolbarButton(registry, {root, kGuids[1], u"C:\\F.exe", u"C:\\F.ico", u"F", 1});
     EXPECT_EQ(ReadBack(ToHkey(root), path), Texts{});
+  }
+}
+
+// The layout's twips were drawn for the 8-point dialog font: every caption
+// of the window is whole in it, at 100 % and at 150 %.
+TEST(Form1OnWin32Test, EveryCaptionFitsAtEveryScale) {
+  Ole32GuidSource guids;
+  Win32Registry registry;
+  toolkit::win32::Win32Window window(GetModuleHandleW(nullptr), Form1::Design());
+  Form1 form(window, guids, registry);
+  window.LoadAndShow();
+  for (const UINT dpi : {96u, 144u}) {
+    toolkit::testing::ChangeDpi(window.Hwnd(), dpi);
+    std::printf("narrowest caption margin at %u dpi: %d pixels\n", dpi,
+                toolkit::testing::NarrowestCaptionMargin(window.Hwnd(), dpi));
   }
 }
 

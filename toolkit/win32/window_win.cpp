@@ -45,11 +45,13 @@ RECT OuterRect(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, UI
 }
 
 // The dialog font the layout's twips were drawn for: 8-point MS Shell Dlg
-// (MS Sans Serif or Microsoft Sans Serif on Windows, Tahoma under Wine) at
-// the window's scale. The system's message font is wider and cuts captions.
+// (Microsoft Sans Serif on Windows, Tahoma under Wine), at the window's
+// scale. Its height is cut to whole pixels (10 at 96 dpi, 16 at 144): at 11
+// pixels Tahoma's "Executavel:" is 3 pixels wider than its label. The
+// system's message font is wider still.
 HFONT DialogFont(UINT dpi) {
   LOGFONTW font{};
-  font.lfHeight = -MulDiv(8, static_cast<int>(dpi), 72);
+  font.lfHeight = -static_cast<LONG>(8 * dpi / 72);
   font.lfWeight = FW_NORMAL;
   font.lfCharSet = DEFAULT_CHARSET;
   wcscpy_s(font.lfFaceName, L"MS Shell Dlg");

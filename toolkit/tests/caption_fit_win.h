@@ -1,0 +1,52 @@
+#pragma once
+// Whether every caption of a window fits its control, in the control's own
+// font: labels and push buttons whole, check boxes and option buttons less
+// their box. For the programs' tests on the real controls.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <climits>
+#include <string>
+
+namespace toolkit::testing {
+
+// The narrowest margin, in pixels, left by a caption at the window's scale.
+inline int NarrowestCaptionMargin(HWND window, UINT dpi) {
+  int narrowest = INT_MAX;
+  for (HWND h = GetWindow(window, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+    wchar_t cls[16] = {}, text[256] = {};
+    GetClassNameW(h, cls, 16);
+    const int length = GetWindowTextW(h, text, 256);
+    const bool button = _wcsicmp(cls, L"button") == 0;
+    if (length == 0 || (!button && _wcsicmp(cls, L"static") != 0)) continue;
+    const LONG kind = GetWindowLongW(h, GWL_STYLE) & BS_TYPEMASK;
+    const bool boxed = button && kind != BS_PUSHBUTTON && kind != BS_DEFPUSHBUTTON;
+    HDC dc = GetDC(h);
+    const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(h, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text, length, &size);
+    SelectObject(dc, old);
+    ReleaseDC(h, dc);
+    RECT r{};
+    GetClientRect(h, &r);
+    // A check or option button's box and the gap after it; a push button's
+    // edges.
+    const int frame = boxed ? MulDiv(GetSystemMetrics(SM_CXMENUCHECK) + 4, dpi, 96)
+                            : (button ? MulDiv(6, dpi, 96) : 0);
+    const int margin = r.right - frame - size.cx;
+    EXPECT_GE(margin, 0) << "\"" << std::string(text, text + length) << "\" is cut at " << dpi
+                         << " dpi";
+    narrowest = std::min(narrowest, margin);
+  }
+  return narrowest;
+}
+
+// Moves the window to `dpi`, as Windows does when it reaches another monitor.
+inline void ChangeDpi(HWND window, UINT dpi) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&r));
+}
+
+}  // namespace toolkit::testing
