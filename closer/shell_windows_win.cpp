@@ -6,11 +6,13 @@
 #include <utility>
 
 #include "toolkit/failure.h"
+#include "toolkit/win32/errors_win.h"
 #include "toolkit/win32/wide.h"
 
 namespace closer::win32 {
 
 using Microsoft::WRL::ComPtr;
+using toolkit::win32::ThrowIfFailed;
 
 namespace {
 
@@ -84,7 +86,7 @@ bool ServerGone(HRESULT hr) {
 
 // ThrowIfFailed for a call on the collection or its enumeration.
 void ThrowIfCollectionFailed(HRESULT hr, const char* call) {
-  if (ServerGone(hr)) throw ShellGone(FailureText(call, hr), hr);
+  if (ServerGone(hr)) throw ShellGone(toolkit::win32::FailureText(call, static_cast<unsigned long>(hr)), hr);
   ThrowIfFailed(hr, call);
 }
 
@@ -174,19 +176,6 @@ class ComCollection final : public ShellWindowCollection {
 };
 
 }  // namespace
-
-std::string FailureText(const char* call, HRESULT hr) {
-  // Formatted by hand: printf would bring a formatting engine into the program.
-  std::string text = std::string(call) + " failed (0x";
-  for (int shift = 28; shift >= 0; shift -= 4) {
-    text += "0123456789ABCDEF"[(static_cast<unsigned long>(hr) >> shift) & 0xF];
-  }
-  return text + ")";
-}
-
-void ThrowIfFailed(HRESULT hr, const char* call) {
-  if (FAILED(hr)) throw toolkit::Failure(FailureText(call, hr), hr);
-}
 
 std::unique_ptr<ShellWindowCollection> ComShellWindows::Create() {
   ComPtr<IShellWindows> windows;

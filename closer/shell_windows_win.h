@@ -6,8 +6,6 @@
 #include <exdisp.h>
 #include <wrl/client.h>
 
-#include <string>
-
 #include "closer/shell_windows.h"
 
 namespace closer::win32 {
@@ -16,10 +14,6 @@ namespace closer::win32 {
 inline constexpr GUID kDispHtmlDocument = {
     0x3050f55f, 0x98b5, 0x11cf, {0xbb, 0x82, 0x00, 0xaa, 0x00, 0xbd, 0xce, 0x0b}};
 
-// Turns a failed status into toolkit::Failure carrying it as its code.
-void ThrowIfFailed(HRESULT hr, const char* call);
-// The one form of a failed call's message: "call failed (0x80004005)".
-std::string FailureText(const char* call, HRESULT hr);
 
 class ComShellWindows final : public ShellWindows {
  public:

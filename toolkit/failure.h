@@ -10,6 +10,13 @@
 
 namespace toolkit {
 
+// The toolkit's own run-time error numbers, the same in both realizations.
+enum ErrorNumber : long {
+  kOutOfMemory = 7,
+  kInvalidPropertyValue = 380,
+  kInvalidIndex = 381,
+};
+
 class Failure : public std::runtime_error {
  public:
   explicit Failure(const std::string& what, long code = 0)

@@ -76,7 +76,7 @@ int ModelListBox::Count() const {
 }
 String ModelListBox::Item(int index) const {
   Check("Item");
-  if (index < 0 || index >= static_cast<int>(lines_.size())) throw Failure("Invalid list index");
+  if (index < 0 || index >= static_cast<int>(lines_.size())) throw Failure("Invalid list index", kInvalidIndex);
   return lines_[static_cast<size_t>(index)];
 }
 String ModelListBox::SelectedText() const {
@@ -135,7 +135,7 @@ int ModelCheckBox::State() const {
 }
 void ModelCheckBox::SetState(int state) {
   Check("SetState");
-  if (state < kUnchecked || state > kGrayed) throw Failure("Invalid property value");
+  if (state < kUnchecked || state > kGrayed) throw Failure("Invalid property value", kInvalidPropertyValue);
   state_ = state;
 }
 
@@ -144,7 +144,7 @@ int ModelPictureBox::BorderStyle() const {
 }
 void ModelPictureBox::SetBorderStyle(int style) {
   Check("SetBorderStyle");
-  if (style != 0 && style != 1) throw Failure("Invalid property value");
+  if (style != 0 && style != 1) throw Failure("Invalid property value", kInvalidPropertyValue);
   border_ = style;
 }
 bool ModelPictureBox::AutoSize() const {

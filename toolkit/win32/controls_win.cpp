@@ -1,16 +1,9 @@
 #include "toolkit/win32/controls_win.h"
 
+#include "toolkit/win32/errors_win.h"
 #include "toolkit/win32/wide.h"
 
 namespace toolkit::win32 {
-
-namespace {
-[[noreturn]] void ThrowLastError(const char* what) {
-  const DWORD code = GetLastError();
-  throw Failure(std::string(what) + " failed (error " + std::to_string(code) + ")",
-                static_cast<long>(code));
-}
-}  // namespace
 
 String ControlBase::ReadText() const {
   const int length = GetWindowTextLengthW(hwnd_);
@@ -71,7 +64,7 @@ void Win32ListBox::AddItem(StringView line) {
     if (!redrawPending_) Send(WM_SETREDRAW, TRUE);
   }
   const LRESULT index = Send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-  if (index == LB_ERR || index == LB_ERRSPACE) throw Failure("Out of memory adding a line", 7);
+  if (index == LB_ERR || index == LB_ERRSPACE) throw Failure("Out of memory adding a line", kOutOfMemory);
 }
 
 void Win32ListBox::OnDeferred() {
@@ -92,11 +85,11 @@ int Win32ListBox::Count() const {
 
 String Win32ListBox::Item(int index) const {
   const LRESULT length = Send(LB_GETTEXTLEN, static_cast<WPARAM>(index));
-  if (length == LB_ERR) throw Failure("Invalid list index", 381);
+  if (length == LB_ERR) throw Failure("Invalid list index", kInvalidIndex);
   std::wstring text(static_cast<size_t>(length) + 1, L'\0');
   const LRESULT copied =
       Send(LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
-  if (copied == LB_ERR) throw Failure("Invalid list index", 381);
+  if (copied == LB_ERR) throw Failure("Invalid list index", kInvalidIndex);
   text.resize(static_cast<size_t>(copied));
   return FromWide(text);
 }
@@ -141,7 +134,7 @@ int Win32CheckBox::State() const {
 
 void Win32CheckBox::SetState(int state) {
   static constexpr WPARAM kChecks[] = {BST_UNCHECKED, BST_CHECKED, BST_INDETERMINATE};
-  if (state < kUnchecked || state > kGrayed) throw Failure("Invalid property value", 380);
+  if (state < kUnchecked || state > kGrayed) throw Failure("Invalid property value", kInvalidPropertyValue);
   Send(BM_SETCHECK, kChecks[state]);
 }
 
@@ -155,7 +148,7 @@ int Win32PictureBox::BorderStyle() const {
 }
 
 void Win32PictureBox::SetBorderStyle(int style) {
-  if (style != 0 && style != 1) throw Failure("Invalid property value", 380);
+  if (style != 0 && style != 1) throw Failure("Invalid property value", kInvalidPropertyValue);
   LONG bits = GetWindowLongW(hwnd_, GWL_STYLE);
   bits = style ? (bits | WS_BORDER) : (bits & ~static_cast<LONG>(WS_BORDER));
   SetWindowLongW(hwnd_, GWL_STYLE, bits);

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "toolkit/win32/controls_win.h"
+#include "toolkit/win32/errors_win.h"
 #include "toolkit/win32/wide.h"
 
 namespace toolkit::win32 {
@@ -68,7 +69,7 @@ void RegisterWindowClass(HINSTANCE instance, LRESULT(CALLBACK* proc)(HWND, UINT,
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = kClassName;
-  if (!RegisterClassExW(&wc)) throw Failure("registering the window class failed");
+  if (!RegisterClassExW(&wc)) ThrowLastError("RegisterClassExW");
 }
 
 }  // namespace
@@ -86,7 +87,7 @@ Win32Window::Win32Window(HINSTANCE instance, WindowDesign design, EventGate::Rep
   const DWORD exStyle = WS_EX_CONTROLPARENT;
   CreateWindowExW(exStyle, kClassName, ToWide(design_.caption).c_str(), style, CW_USEDEFAULT,
                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance_, this);
-  if (!hwnd_) throw Failure("creating the window failed");
+  if (!hwnd_) ThrowLastError("CreateWindowExW (the window)");
 
   if (design_.iconResource != 0) {
     const auto load = [&](int size) {
@@ -188,7 +189,7 @@ HWND Win32Window::CreateChild(const wchar_t* className, DWORD style, DWORD exSty
   HWND child = CreateWindowExW(
       exStyle, className, ToWide(design.caption).c_str(), style | WS_CHILD | WS_VISIBLE, 0, 0, 0, 0,
       hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
-  if (!child) throw Failure("creating control " + design.name + " failed");
+  if (!child) ThrowLastError(("CreateWindowExW (" + design.name + ")").c_str());
   SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
   MoveWindow(child, ToPixels(design.rect.left), ToPixels(design.rect.top),
              ToPixels(design.rect.width), ToPixels(design.rect.height), FALSE);
@@ -269,7 +270,7 @@ String Win32Window::ProgramFolder() const {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
     const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) throw Failure("reading the program's path failed");
+    if (length == 0) ThrowLastError("GetModuleFileNameW");
     if (length < path.size()) {
       path.resize(length);
       break;
