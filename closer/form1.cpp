@@ -10,21 +10,34 @@ using toolkit::SkipOnFailure;
 const toolkit::StringView kAuthorUrl = u"" QUORRIN_AUTHOR_URL;
 
 toolkit::WindowDesign Form1::Design() {
-  return {u"Quorrin - Porn Site Closer",     6495, 2760, true, false,
-          toolkit::Placement::kCenterScreen, 1};
+  return {.caption = u"Quorrin - Porn Site Closer",
+          .clientWidth = 6495,
+          .clientHeight = 2760,
+          .minButton = true,
+          .maxButton = false,
+          .placement = toolkit::Placement::kCenterScreen,
+          .iconResource = 1};
 }
 
 Form1::Form1(toolkit::Window& w, ShellWindows& shell, ShellLaunch& launch)
-    : Text(w.AddTextBox({"Text", u"List of bloqued sites!", {120, 120, 4095, 285}, 0})),
-      Command1(w.AddButton({"Command1", u"Start Closing", {4320, 120, 2055, 375}, 1})),
-      Command2(w.AddButton({"Command2", u"Close", {4320, 2040, 2055, 375}, 2})),
-      List1(w.AddListBox({"List1", u"", {120, 480, 4095, 1590}, 3})),
-      Text1(w.AddTextBox({"Text1", u"", {120, 2160, 4095, 285}, 4})),
-      Command3(w.AddButton({"Command3", u"Stop Closing", {4320, 600, 2055, 375}, 5})),
-      Command4(w.AddButton({"Command4", u"Open Selected Site", {4320, 1080, 2055, 375}, 6})),
-      Command5(w.AddButton({"Command5", u"Clean Supressed List", {4320, 1560, 2055, 375}, 7})),
-      Label1(w.AddLabel(
-          {"Label1", u"Made by Drabwick - Click to visite my site", {120, 2520, 6255, 255}, 8})),
+    : Text(w.AddTextBox(
+          {.name = "Text", .caption = u"List of bloqued sites!", .rect = {120, 120, 4095, 285}})),
+      Command1(w.AddButton(
+          {.name = "Command1", .caption = u"Start Closing", .rect = {4320, 120, 2055, 375}})),
+      Command2(
+          w.AddButton({.name = "Command2", .caption = u"Close", .rect = {4320, 2040, 2055, 375}})),
+      List1(w.AddListBox({.name = "List1", .caption = u"", .rect = {120, 480, 4095, 1590}})),
+      Text1(w.AddTextBox({.name = "Text1", .caption = u"", .rect = {120, 2160, 4095, 285}})),
+      Command3(w.AddButton(
+          {.name = "Command3", .caption = u"Stop Closing", .rect = {4320, 600, 2055, 375}})),
+      Command4(w.AddButton(
+          {.name = "Command4", .caption = u"Open Selected Site", .rect = {4320, 1080, 2055, 375}})),
+      Command5(w.AddButton({.name = "Command5",
+                            .caption = u"Clean Supressed List",
+                            .rect = {4320, 1560, 2055, 375}})),
+      Label1(w.AddLabel({.name = "Label1",
+                         .caption = u"Made by Drabwick - Click to visite my site",
+                         .rect = {120, 2520, 6255, 255}})),
       Timer1(w.AddTimer("Timer1", 60)),
       window_(w),
       shell_(shell),

@@ -3,24 +3,38 @@
 namespace registrar {
 
 toolkit::WindowDesign Form1::Design() {
-  return {u"Tessaly", 4680, 4590, false, false, toolkit::Placement::kSystemDefault, 1};
+  return {.caption = u"Tessaly",
+          .clientWidth = 4680,
+          .clientHeight = 4590,
+          .minButton = false,
+          .maxButton = false,
+          .placement = toolkit::Placement::kSystemDefault,
+          .iconResource = 1};
 }
 
 Form1::Form1(toolkit::Window& w, GuidSource& guids, Registry& registry)
-    : Option1(w.AddOptionButton({"Option1", u"", {120, 120, 4455, 255}, 0})),
-      Option2(w.AddOptionButton({"Option2", u"", {120, 480, 4455, 255}, 1})),
-      Command1(w.AddButton({"Command1", u"Criar GUID", {120, 4080, 1575, 375}, 2})),
-      Command2(w.AddButton({"Command2", u"Adicionar ao registro", {1800, 4080, 1935, 375}, 3})),
-      Label4(w.AddLabel({"Label4", u"Gui:", {120, 1560, 1455, 255}, 13})),
-      Text1(w.AddTextBox({"Text1", u"", {120, 1920, 4455, 285}, 4})),
-      Label2(w.AddLabel({"Label2", u"Executavel:", {120, 2280, 855, 255}, 11})),
-      Text2(w.AddTextBox({"Text2", u"", {120, 2520, 4455, 285}, 5})),
-      Check1(w.AddCheckBox({"Check1", u"", {120, 840, 3615, 375}, 6})),
-      Picture1(w.AddPictureBox({"Picture1", u"", {3960, 840, 615, 495}, 7})),
-      Label1(w.AddLabel({"Label1", u"Icon:", {120, 2880, 975, 255}, 10})),
-      Text3(w.AddTextBox({"Text3", u"", {120, 3120, 4455, 285}, 8})),
-      Label3(w.AddLabel({"Label3", u"Texto no botao", {120, 3480, 2295, 255}, 12})),
-      Text4(w.AddTextBox({"Text4", u"", {120, 3720, 4455, 285}, 9})),
+    : Option1(
+          w.AddOptionButton({.name = "Option1", .caption = u"", .rect = {120, 120, 4455, 255}})),
+      Option2(
+          w.AddOptionButton({.name = "Option2", .caption = u"", .rect = {120, 480, 4455, 255}})),
+      Command1(w.AddButton(
+          {.name = "Command1", .caption = u"Criar GUID", .rect = {120, 4080, 1575, 375}})),
+      Command2(w.AddButton({.name = "Command2",
+                            .caption = u"Adicionar ao registro",
+                            .rect = {1800, 4080, 1935, 375}})),
+      Label4(w.AddLabel({.name = "Label4", .caption = u"Gui:", .rect = {120, 1560, 1455, 255}})),
+      Text1(w.AddTextBox({.name = "Text1", .caption = u"", .rect = {120, 1920, 4455, 285}})),
+      Label2(
+          w.AddLabel({.name = "Label2", .caption = u"Executavel:", .rect = {120, 2280, 855, 255}})),
+      Text2(w.AddTextBox({.name = "Text2", .caption = u"", .rect = {120, 2520, 4455, 285}})),
+      Check1(w.AddCheckBox({.name = "Check1", .caption = u"", .rect = {120, 840, 3615, 375}})),
+      Picture1(
+          w.AddPictureBox({.name = "Picture1", .caption = u"", .rect = {3960, 840, 615, 495}})),
+      Label1(w.AddLabel({.name = "Label1", .caption = u"Icon:", .rect = {120, 2880, 975, 255}})),
+      Text3(w.AddTextBox({.name = "Text3", .caption = u"", .rect = {120, 3120, 4455, 285}})),
+      Label3(w.AddLabel(
+          {.name = "Label3", .caption = u"Texto no botao", .rect = {120, 3480, 2295, 255}})),
+      Text4(w.AddTextBox({.name = "Text4", .caption = u"", .rect = {120, 3720, 4455, 285}})),
       window_(w),
       guids_(guids),
       registry_(registry) {

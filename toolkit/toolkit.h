@@ -42,12 +42,11 @@ struct WindowDesign {
   int iconResource = 0;  // 0: no icon of the program's own
 };
 
-// Controls are added in tab order; tabIndex records it for checks.
+// Controls are added in tab order, which is all that records it.
 struct ControlDesign {
   std::string name;
   String caption;  // caption or initial text
   Rect rect;
-  int tabIndex = 0;
 };
 
 class Button {

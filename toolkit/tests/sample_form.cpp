@@ -3,22 +3,30 @@
 namespace toolkit::testing {
 
 WindowDesign SampleForm::Design() {
-  return {u"Sample \u03a9", 6495, 2760, true, false, Placement::kCenterScreen, 1};
+  return {.caption = u"Sample \u03a9",
+          .clientWidth = 6495,
+          .clientHeight = 2760,
+          .minButton = true,
+          .maxButton = false,
+          .placement = Placement::kCenterScreen,
+          .iconResource = 1};
 }
 
 SampleForm::SampleForm(Window& w)
-    : Go(w.AddButton({"Go", u"Go", {4320, 120, 2055, 375}, 0})),
-      Stop(w.AddButton({"Stop", u"Stop", {4320, 600, 2055, 375}, 1})),
-      Skip(w.AddButton({"Skip", u"Skip", {4320, 1080, 2055, 375}, 2})),
-      Pump(w.AddButton({"Pump", u"Pump", {4320, 1560, 2055, 375}, 3})),
-      Heading(w.AddTextBox({"Heading", u"Heading", {120, 120, 4095, 285}, 4})),
-      Box(w.AddTextBox({"Box", u"", {120, 2160, 4095, 285}, 5})),
-      List(w.AddListBox({"List", u"", {120, 480, 4095, 1590}, 6})),
-      Link(w.AddLabel({"Link", u"Click me", {120, 2520, 2000, 255}, 7})),
-      First(w.AddOptionButton({"First", u"", {2200, 2040, 1000, 255}, 8})),
-      Second(w.AddOptionButton({"Second", u"", {3200, 2040, 1000, 255}, 9})),
-      Check(w.AddCheckBox({"Check", u"", {2200, 2400, 2000, 255}, 10})),
-      Picture(w.AddPictureBox({"Picture", u"", {4320, 2040, 615, 495}, 11})),
+    : Go(w.AddButton({.name = "Go", .caption = u"Go", .rect = {4320, 120, 2055, 375}})),
+      Stop(w.AddButton({.name = "Stop", .caption = u"Stop", .rect = {4320, 600, 2055, 375}})),
+      Skip(w.AddButton({.name = "Skip", .caption = u"Skip", .rect = {4320, 1080, 2055, 375}})),
+      Pump(w.AddButton({.name = "Pump", .caption = u"Pump", .rect = {4320, 1560, 2055, 375}})),
+      Heading(
+          w.AddTextBox({.name = "Heading", .caption = u"Heading", .rect = {120, 120, 4095, 285}})),
+      Box(w.AddTextBox({.name = "Box", .caption = u"", .rect = {120, 2160, 4095, 285}})),
+      List(w.AddListBox({.name = "List", .caption = u"", .rect = {120, 480, 4095, 1590}})),
+      Link(w.AddLabel({.name = "Link", .caption = u"Click me", .rect = {120, 2520, 2000, 255}})),
+      First(w.AddOptionButton({.name = "First", .caption = u"", .rect = {2200, 2040, 1000, 255}})),
+      Second(
+          w.AddOptionButton({.name = "Second", .caption = u"", .rect = {3200, 2040, 1000, 255}})),
+      Check(w.AddCheckBox({.name = "Check", .caption = u"", .rect = {2200, 2400, 2000, 255}})),
+      Picture(w.AddPictureBox({.name = "Picture", .caption = u"", .rect = {4320, 2040, 615, 495}})),
       Ticker(w.AddTimer("Ticker", 60)) {
   Heading.SetEnabled(false);
   Stop.SetEnabled(false);

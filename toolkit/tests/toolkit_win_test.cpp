@@ -227,9 +227,15 @@ TEST_F(Win32ToolkitTest, FailurePoliciesAndOneEventAtATime) {
 TEST(Win32ProgramTest, RunsTheLoopUntilTheFormEndsItAndLeavesNothingBehind) {
   HWND seen = nullptr;
   std::weak_ptr<int> formAlive;
-  const WindowDesign design{u"Runner", 2000, 1000, false, false, Placement::kSystemDefault, 0};
+  const WindowDesign design{.caption = u"Runner",
+                            .clientWidth = 2000,
+                            .clientHeight = 1000,
+                            .minButton = false,
+                            .maxButton = false,
+                            .placement = Placement::kSystemDefault,
+                            .iconResource = 0};
   const int code = win32::RunProgram(GetModuleHandleW(nullptr), design, [&](Window& w) {
-    Button& quit = w.AddButton({"Quit", u"Quit", {120, 120, 1200, 375}, 0});
+    Button& quit = w.AddButton({.name = "Quit", .caption = u"Quit", .rect = {120, 120, 1200, 375}});
     quit.onClick = [&w] { w.EndProgram(); };
     w.onLoad = [&] {
       seen = FindWindowW(nullptr, L"Runner");
