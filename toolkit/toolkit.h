@@ -84,7 +84,9 @@ class TextBox {
 class ListBox {
  public:
   virtual ~ListBox() = default;
-  virtual void AddItem(StringView line) = 0;  // at the end
+  // At the end. A line is kept as a C string, as the system's list keeps it:
+  // an embedded NUL is shown as U+FFFD rather than cut the line short.
+  virtual void AddItem(StringView line) = 0;
   virtual void Clear() = 0;
   virtual int Count() const = 0;
   virtual String Item(int index) const = 0;

@@ -12,7 +12,7 @@ using Lines = std::vector<toolkit::String>;
 
 // The group of the page titled `title`, less the lines at the positions given.
 inline Lines Group(const toolkit::String& title, std::vector<size_t> without = {}) {
-  const toolkit::String separator(kSeparator);
+  const toolkit::String separator = u"----------------------";
   const Lines all = {separator, title, u"http://" + title + u".test/", u"C:\\iexplore.exe",
                      separator};
   Lines lines;

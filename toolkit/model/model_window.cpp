@@ -1,5 +1,7 @@
 #include "toolkit/model/model_window.h"
 
+#include <algorithm>
+
 namespace toolkit::model {
 
 void ModelControl::Check(const char* operation) const {
@@ -64,7 +66,10 @@ bool ModelTextBox::Type(StringView text) {
 }
 
 void ModelListBox::AddItem(StringView line) {
-  Check("AddItem"), lines_.emplace_back(line);
+  Check("AddItem");
+  String kept(line);
+  std::replace(kept.begin(), kept.end(), u'\0', u'\uFFFD');
+  lines_.push_back(std::move(kept));
 }
 void ModelListBox::Clear() {
   Check("Clear");

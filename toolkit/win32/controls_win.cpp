@@ -50,8 +50,8 @@ void Win32TextBox::SetLocked(bool locked) {
 }
 
 void Win32ListBox::AddItem(StringView line) {
-  // The list box keeps a C string per line: an embedded NUL would cut the
-  // line short, so it is shown as U+FFFD instead.
+  // The list box keeps a C string per line: an embedded NUL is shown as
+  // U+FFFD, as the contract says.
   std::wstring text = ToWide(line);
   for (auto& c : text) {
     if (c == L'\0') c = 0xFFFD;
