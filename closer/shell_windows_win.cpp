@@ -7,6 +7,7 @@
 
 #include "toolkit/failure.h"
 #include "toolkit/win32/errors_win.h"
+#include "toolkit/win32/handles_win.h"
 #include "toolkit/win32/wide.h"
 
 namespace closer::win32 {
@@ -16,42 +17,20 @@ using toolkit::win32::ThrowIfFailed;
 
 namespace {
 
-class Bstr {
- public:
-  Bstr() = default;
-  Bstr(const Bstr&) = delete;
-  Bstr& operator=(const Bstr&) = delete;
-  Bstr(Bstr&& other) noexcept : value_(std::exchange(other.value_, nullptr)) {}
-  Bstr& operator=(Bstr&& other) noexcept {
-    std::swap(value_, other.value_);
-    return *this;
-  }
-  ~Bstr() { SysFreeString(value_); }
+using Bstr = toolkit::win32::UniqueHandle<BSTR, &SysFreeString>;
 
-  // For an out parameter; what was held is freed first.
-  BSTR* Receive() {
-    SysFreeString(std::exchange(value_, nullptr));
-    return &value_;
-  }
-  // A null BSTR is the empty text.
-  toolkit::String Text() const {
-    return toolkit::win32::FromWide(std::wstring_view(value_, value_ ? SysStringLen(value_) : 0));
-  }
+// A null BSTR is the empty text.
+toolkit::String Text(const Bstr& text) {
+  const BSTR value = text.get();
+  return toolkit::win32::FromWide(std::wstring_view(value, value ? SysStringLen(value) : 0));
+}
 
- private:
-  BSTR value_ = nullptr;
-};
-
+// Owns what a VARIANT holds; it stays where it was made.
 class Variant {
  public:
   Variant() { VariantInit(&value_); }
   Variant(const Variant&) = delete;
   Variant& operator=(const Variant&) = delete;
-  Variant(Variant&& other) noexcept : value_(other.value_) { VariantInit(&other.value_); }
-  Variant& operator=(Variant&& other) noexcept {
-    std::swap(value_, other.value_);
-    return *this;
-  }
   ~Variant() { VariantClear(&value_); }
 
   VARIANT* Receive() {
@@ -86,7 +65,8 @@ bool ServerGone(HRESULT hr) {
 
 // ThrowIfFailed for a call on the collection or its enumeration.
 void ThrowIfCollectionFailed(HRESULT hr, const char* call) {
-  if (ServerGone(hr)) throw ShellGone(toolkit::win32::FailureText(call, static_cast<unsigned long>(hr)), hr);
+  if (ServerGone(hr))
+    throw ShellGone(toolkit::win32::FailureText(call, static_cast<unsigned long>(hr)), hr);
   ThrowIfFailed(hr, call);
 }
 
@@ -116,18 +96,18 @@ class ComWindow final : public ShellWindow {
   }
   toolkit::String LocationName() override {
     Bstr text;
-    ThrowIfFailed(browser_->get_LocationName(text.Receive()), "IWebBrowser2::get_LocationName");
-    return text.Text();
+    ThrowIfFailed(browser_->get_LocationName(text.put()), "IWebBrowser2::get_LocationName");
+    return Text(text);
   }
   toolkit::String LocationURL() override {
     Bstr text;
-    ThrowIfFailed(browser_->get_LocationURL(text.Receive()), "IWebBrowser2::get_LocationURL");
-    return text.Text();
+    ThrowIfFailed(browser_->get_LocationURL(text.put()), "IWebBrowser2::get_LocationURL");
+    return Text(text);
   }
   toolkit::String FullName() override {
     Bstr text;
-    ThrowIfFailed(browser_->get_FullName(text.Receive()), "IWebBrowser2::get_FullName");
-    return text.Text();
+    ThrowIfFailed(browser_->get_FullName(text.put()), "IWebBrowser2::get_FullName");
+    return Text(text);
   }
   void Quit() override { ThrowIfFailed(browser_->Quit(), "IWebBrowser2::Quit"); }
 
@@ -167,7 +147,7 @@ class ComCollection final : public ShellWindowCollection {
     if (!unknown) ThrowIfFailed(E_POINTER, "IShellWindows::_NewEnum");
     ComPtr<IEnumVARIANT> items;
     ThrowIfCollectionFailed(unknown->QueryInterface(IID_IEnumVARIANT, &items),
-                  "QueryInterface(IEnumVARIANT)");
+                            "QueryInterface(IEnumVARIANT)");
     return std::make_unique<ComEnumeration>(std::move(items));
   }
 

@@ -1,5 +1,6 @@
 #pragma once
-// Move-only owners of GDI and USER handles.
+// The one move-only owner of a handle (GDI, USER, a BSTR), in the manner of
+// wil's unique_any: get() to use it, put() to receive one, reset() to let go.
 #include <windows.h>
 
 #include <utility>
@@ -21,6 +22,11 @@ class UniqueHandle {
   UniqueHandle& operator=(const UniqueHandle&) = delete;
 
   H get() const { return handle_; }
+  // For an out parameter: what was held is let go first.
+  H* put() {
+    reset();
+    return &handle_;
+  }
   explicit operator bool() const { return handle_ != nullptr; }
   void reset(H handle = nullptr) {
     if (handle_) Close(handle_);
