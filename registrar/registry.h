@@ -4,6 +4,7 @@
 // on the real registry (registry_win) and on an in-memory one (registry_model).
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 
 #include "toolkit/string.h"
 
@@ -55,8 +56,16 @@ class UniqueKey {
  public:
   UniqueKey() = default;
   UniqueKey(Registry& registry, KeyHandle key) : registry_(&registry), key_(key) {}
-  UniqueKey(UniqueKey&& other) noexcept;
-  UniqueKey& operator=(UniqueKey&& other) noexcept;
+  UniqueKey(UniqueKey&& other) noexcept
+      : registry_(other.registry_), key_(std::exchange(other.key_, kNoKey)) {}
+  UniqueKey& operator=(UniqueKey&& other) noexcept {
+    if (this != &other) {
+      Close();
+      registry_ = other.registry_;
+      key_ = std::exchange(other.key_, kNoKey);
+    }
+    return *this;
+  }
   UniqueKey(const UniqueKey&) = delete;
   UniqueKey& operator=(const UniqueKey&) = delete;
   ~UniqueKey() { Close(); }
@@ -64,7 +73,10 @@ class UniqueKey {
   KeyHandle get() const { return key_; }
   explicit operator bool() const { return key_ != kNoKey; }
   // Closes the key now; the owner is empty afterwards.
-  void Close() noexcept;
+  void Close() noexcept {
+    if (key_ != kNoKey && registry_ != nullptr) registry_->CloseKey(key_);
+    key_ = kNoKey;
+  }
 
  private:
   Registry* registry_ = nullptr;

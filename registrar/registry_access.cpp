@@ -4,23 +4,6 @@
 
 namespace registrar {
 
-UniqueKey::UniqueKey(UniqueKey&& other) noexcept
-    : registry_(other.registry_), key_(std::exchange(other.key_, kNoKey)) {}
-
-UniqueKey& UniqueKey::operator=(UniqueKey&& other) noexcept {
-  if (this != &other) {
-    Close();
-    registry_ = other.registry_;
-    key_ = std::exchange(other.key_, kNoKey);
-  }
-  return *this;
-}
-
-void UniqueKey::Close() noexcept {
-  if (key_ != kNoKey && registry_ != nullptr) registry_->CloseKey(key_);
-  key_ = kNoKey;
-}
-
 UniqueKey CreateRegKey(Registry& registry, KeyHandle root, const toolkit::String& sub_key) {
   KeyHandle key = kNoKey;
   registry.CreateKey(root, sub_key, kKeyAccess, key);
