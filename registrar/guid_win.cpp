@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-namespace registrar {
+namespace registrar::win32 {
 
 namespace {
 GUID ToGuid(const GuidRecord& record) {
@@ -40,4 +40,4 @@ int Ole32GuidSource::StringFromGuid(const GuidRecord& guid, char16_t* buffer, in
   return written;
 }
 
-}  // namespace registrar
+}  // namespace registrar::win32

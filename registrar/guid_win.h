@@ -2,7 +2,7 @@
 // GUIDs from COM (ole32).
 #include "registrar/guid.h"
 
-namespace registrar {
+namespace registrar::win32 {
 
 class Ole32GuidSource : public GuidSource {
  public:
@@ -10,4 +10,4 @@ class Ole32GuidSource : public GuidSource {
   int StringFromGuid(const GuidRecord& guid, char16_t* buffer, int capacity) override;
 };
 
-}  // namespace registrar
+}  // namespace registrar::win32

@@ -8,8 +8,8 @@
 #include "toolkit/win32/program_win.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-  registrar::Ole32GuidSource guids;
-  registrar::Win32Registry registry;
+  registrar::win32::Ole32GuidSource guids;
+  registrar::win32::Win32Registry registry;
   return toolkit::win32::RunProgram(
       instance, registrar::Form1::Design(), [&](toolkit::Window& window) {
         return std::make_shared<registrar::Form1>(window, guids, registry);

@@ -82,7 +82,7 @@ class RegistryModel : public Registry {
     Key* key;
     AccessMask access;
   };
-  struct Failure {
+  struct InjectedFailure {
     Operation operation;
     int nth;
     Status status;
@@ -98,7 +98,7 @@ class RegistryModel : public Registry {
   std::map<KeyHandle, Key> roots_{{kHkeyCurrentUser, {}}, {kHkeyLocalMachine, {}}};
   std::map<KeyHandle, OpenKeyRecord> handles_;
   KeyHandle next_handle_ = 0x100;
-  std::vector<Failure> failures_;
+  std::vector<InjectedFailure> failures_;
   std::map<Operation, int> counts_;
   std::vector<Call> calls_;
 };

@@ -6,7 +6,7 @@
 
 #include "toolkit/win32/wide.h"
 
-namespace registrar {
+namespace registrar::win32 {
 
 namespace {
 
@@ -54,4 +54,4 @@ Status Win32Registry::CloseKey(KeyHandle key) {
   return RegCloseKey(ToHkey(key));
 }
 
-}  // namespace registrar
+}  // namespace registrar::win32

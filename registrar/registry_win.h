@@ -3,7 +3,7 @@
 // points). Statuses are passed through unchanged.
 #include "registrar/registry.h"
 
-namespace registrar {
+namespace registrar::win32 {
 
 class Win32Registry : public Registry {
  public:
@@ -16,4 +16,4 @@ class Win32Registry : public Registry {
   Status CloseKey(KeyHandle key) override;
 };
 
-}  // namespace registrar
+}  // namespace registrar::win32

@@ -109,7 +109,7 @@ class RealRegistryTest : public ::testing::Test {
  protected:
   void SetUp() override { RemoveThrowawayKeys(); }
   void TearDown() override { RemoveThrowawayKeys(); }
-  Win32Registry registry;
+  win32::Win32Registry registry;
 };
 
 TEST_F(RealRegistryTest, EveryValueReadsBackExactlyAndASecondRegistrationChangesNothing) {
@@ -171,8 +171,8 @@ TEST_F(RealRegistryTest, AKeyDenyingTheFullMaskCountsAsAbsentAndIsNotWritten) {
 // The layout's twips were drawn for the 8-point dialog font: every caption
 // of the window is whole in it, at 100 % and at 150 %.
 TEST(Form1OnWin32Test, EveryCaptionFitsAtEveryScale) {
-  Ole32GuidSource guids;
-  Win32Registry registry;
+  win32::Ole32GuidSource guids;
+  win32::Win32Registry registry;
   toolkit::win32::Win32Window window(GetModuleHandleW(nullptr), Form1::Design());
   Form1 form(window, guids, registry);
   window.LoadAndShow();

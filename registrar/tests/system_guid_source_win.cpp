@@ -4,7 +4,7 @@
 namespace registrar::testing {
 
 GuidSource& SystemGuidSource() {
-  static Ole32GuidSource source;
+  static win32::Ole32GuidSource source;
   return source;
 }
 
