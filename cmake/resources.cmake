@@ -26,25 +26,20 @@ function(add_program_resources target rcfile name version)
   get_filename_component(rcfile "${rcfile}" ABSOLUTE)
   get_filename_component(rcdir "${rcfile}" DIRECTORY)
 
-  # The version record's two forms: numbers (1,0,0,5) and the text that the
-  # programs have always shown, major.minor.revision as 1.00.0005.
+  # The version record's two forms: numbers (1,0,0,5), and the text the
+  # programs have always shown (1.00.0005): the first number, the second in
+  # two digits, the last in four. The text goes unquoted, since windres
+  # passes quotes on unreliably; the .rc quotes it.
   string(REPLACE "." ";" parts "${version}")
-  list(GET parts 0 major)
-  list(GET parts 1 minor)
-  list(GET parts 3 revision)
+  list(GET parts 0 first)
+  list(GET parts 1 second)
+  list(GET parts 3 last)
+  string(REGEX MATCH "..$" second "0${second}")
+  string(REGEX MATCH "....$" last "000${last}")
   string(REPLACE "." "," numbers "${version}")
-  string(LENGTH "${minor}" length)
-  if(length LESS 2)
-    set(minor "0${minor}")
-  endif()
-  string(LENGTH "${revision}" length)
-  while(length LESS 4)
-    set(revision "0${revision}")
-    math(EXPR length "${length} + 1")
-  endwhile()
   target_compile_definitions(${target} PRIVATE
     "$<$<COMPILE_LANGUAGE:RC>:PROGRAM_VERSION_NUMBERS=${numbers}>"
-    "$<$<COMPILE_LANGUAGE:RC>:PROGRAM_VERSION_TEXT=\"${major}.${minor}.${revision}\">")
+    "$<$<COMPILE_LANGUAGE:RC>:PROGRAM_VERSION_TEXT=${first}.${second}.${last}>")
   set_target_properties(${target} PROPERTIES PROGRAM_VERSION "${version}")
 
   set(PROGRAM_NAME "${name}")

@@ -176,11 +176,7 @@ TEST(Form1OnWin32Test, EveryCaptionFitsAtEveryScale) {
   toolkit::win32::Win32Window window(GetModuleHandleW(nullptr), Form1::Design());
   Form1 form(window, guids, registry);
   window.LoadAndShow();
-  for (const UINT dpi : {96u, 144u}) {
-    toolkit::testing::ChangeDpi(window.Hwnd(), dpi);
-    std::printf("narrowest caption margin at %u dpi: %d pixels\n", dpi,
-                toolkit::testing::NarrowestCaptionMargin(window.Hwnd(), dpi));
-  }
+  toolkit::testing::CheckCaptionsAtEveryScale(window.Hwnd());
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdio>
 #include <string>
 
 namespace toolkit::testing {
@@ -42,11 +43,16 @@ inline int NarrowestCaptionMargin(HWND window, UINT dpi) {
   return narrowest;
 }
 
-// Moves the window to `dpi`, as Windows does when it reaches another monitor.
-inline void ChangeDpi(HWND window, UINT dpi) {
-  RECT r{};
-  GetWindowRect(window, &r);
-  SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&r));
+// Every caption fits at 100 % and at 150 %: the window is moved to each
+// scale as Windows moves it to a monitor of that scale.
+inline void CheckCaptionsAtEveryScale(HWND window) {
+  for (const UINT dpi : {96u, 144u}) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&r));
+    std::printf("narrowest caption margin at %u dpi: %d pixels\n", dpi,
+                NarrowestCaptionMargin(window, dpi));
+  }
 }
 
 }  // namespace toolkit::testing
