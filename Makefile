@@ -2,7 +2,7 @@
 # everything and runs every test.
 JOBS ?= $(shell nproc)
 MAKEFLAGS += --no-print-directory
-.PHONY: all setup native asan win32 win64 wine-build test test-native test-win32 run measure dist bench format clean
+.PHONY: all setup native asan win32 win64 wine-build test test-native test-win32 run measure dist format clean
 
 all: native win32
 
@@ -61,12 +61,6 @@ dist: win32
 measure: wine-build
 	@bin=build/$$(scripts/wine-preset.sh)/bin; \
 	scripts/with-wine.sh bash -c "cd $$bin && wine measure_closing.exe 50"
-
-# The sweep and log benchmarks, optimised, on this machine.
-bench: setup
-	@cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release >/dev/null
-	@cmake --build build/bench -j $(JOBS) --target closer_benchmark
-	@build/bench/closer/closer_benchmark
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -15,7 +15,7 @@ class ModelDocument final : public ShellDocument {
  public:
   ModelDocument(ModelShellWindows& shell, int id) : shell_(shell), id_(id) {}
   bool IsHtml() override {
-    shell_.Call(id_, kIsHtml, shell_.calls_.isHtml);
+    shell_.Call(id_, kIsHtml);
     return shell_.Window(id_).shows == Shows::kHtml;
   }
 
@@ -28,24 +28,24 @@ class ModelWindowRef final : public ShellWindow {
  public:
   ModelWindowRef(ModelShellWindows& shell, int id) : shell_(shell), id_(id) {}
   std::unique_ptr<ShellDocument> Document() override {
-    shell_.Call(id_, kDocument, shell_.calls_.document);
+    shell_.Call(id_, kDocument);
     if (shell_.Window(id_).shows == Shows::kNothing) return nullptr;
     return std::make_unique<ModelDocument>(shell_, id_);
   }
   toolkit::String LocationName() override {
-    shell_.Call(id_, kLocationName, shell_.calls_.locationName);
+    shell_.Call(id_, kLocationName);
     return shell_.Window(id_).locationName;
   }
   toolkit::String LocationURL() override {
-    shell_.Call(id_, kLocationURL, shell_.calls_.locationURL);
+    shell_.Call(id_, kLocationURL);
     return shell_.Window(id_).locationURL;
   }
   toolkit::String FullName() override {
-    shell_.Call(id_, kFullName, shell_.calls_.fullName);
+    shell_.Call(id_, kFullName);
     return shell_.Window(id_).fullName;
   }
   void Quit() override {
-    shell_.Call(id_, kQuit, shell_.calls_.quit);
+    shell_.Call(id_, kQuit);
     shell_.quits_.push_back(id_);
   }
 
@@ -61,7 +61,7 @@ class ModelEnumeration final : public ShellWindowEnumeration {
   explicit ModelEnumeration(ModelShellWindows& shell)
       : shell_(shell), generation_(shell.generation_) {}
   std::unique_ptr<ShellWindow> Next() override {
-    ++shell_.calls_.next;
+    ++shell_.calls_[kNext];
     if (generation_ != shell_.generation_) throw ShellGone("Next: server gone", kDisconnected);
     if (shell_.failing & kNext) throw toolkit::Failure("IEnumVARIANT::Next failed");
     while (next_ < shell_.windows_.size() && !shell_.windows_[next_].listed) ++next_;
@@ -80,7 +80,7 @@ class ModelCollection final : public ShellWindowCollection {
   explicit ModelCollection(ModelShellWindows& shell)
       : shell_(shell), generation_(shell.generation_) {}
   std::unique_ptr<ShellWindowEnumeration> Enumerate() override {
-    ++shell_.calls_.enumerate;
+    ++shell_.calls_[kEnumerate];
     if (generation_ != shell_.generation_) throw ShellGone("_NewEnum: server gone", kDisconnected);
     if (shell_.failing & kEnumerate) throw toolkit::Failure("_NewEnum failed");
     return std::make_unique<ModelEnumeration>(shell_);
@@ -92,7 +92,7 @@ class ModelCollection final : public ShellWindowCollection {
 };
 
 std::unique_ptr<ShellWindowCollection> ModelShellWindows::Create() {
-  ++calls_.create;
+  ++calls_[kCreate];
   if (failing & kCreate) throw toolkit::Failure("CoCreateInstance failed");
   return std::make_unique<ModelCollection>(*this);
 }
@@ -106,8 +106,13 @@ void ModelShellWindows::Close(int id) {
   windows_.at(static_cast<size_t>(id)).listed = false;
 }
 
-void ModelShellWindows::Call(int id, Op op, int& counter) {
-  ++counter;
+int ModelShellWindows::Calls(Op op) const {
+  const auto found = calls_.find(op);
+  return found == calls_.end() ? 0 : found->second;
+}
+
+void ModelShellWindows::Call(int id, Op op) {
+  ++calls_[op];
   if (beforeCall) beforeCall(id, op);
   const Entry& entry = windows_.at(static_cast<size_t>(id));
   if (!entry.listed) throw toolkit::Failure("the window has gone", kDisconnected);

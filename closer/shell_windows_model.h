@@ -4,6 +4,7 @@
 // quits, windows that close while a sweep runs. It counts every call, so the
 // cost of a sweep can be checked as well as its effect.
 #include <functional>
+#include <map>
 #include <vector>
 
 #include "closer/shell_windows.h"
@@ -33,11 +34,6 @@ struct ModelWindowState {
   unsigned failing = 0;  // Op bits that throw for this window
 };
 
-struct CallCounts {
-  int create = 0, enumerate = 0, next = 0, document = 0, isHtml = 0;
-  int locationName = 0, locationURL = 0, fullName = 0, quit = 0;
-};
-
 class ModelShellWindows final : public ShellWindows {
  public:
   std::unique_ptr<ShellWindowCollection> Create() override;
@@ -52,7 +48,8 @@ class ModelShellWindows final : public ShellWindows {
 
   // Quit requests so far, by window id, in order.
   const std::vector<int>& Quits() const { return quits_; }
-  const CallCounts& Calls() const { return calls_; }
+  // Calls of one operation so far.
+  int Calls(Op op) const;
   // Op bits that throw for the collection (kCreate, kEnumerate, kNext).
   unsigned failing = 0;
   // The shell's process ends and starts again: collections and enumerations
@@ -72,11 +69,11 @@ class ModelShellWindows final : public ShellWindows {
     bool listed = true;
   };
   // Counts the call, runs the hook, throws when it is set to fail.
-  void Call(int id, Op op, int& counter);
+  void Call(int id, Op op);
 
   std::vector<Entry> windows_;  // by id, closed ones included so that ids stay put
   std::vector<int> quits_;
-  CallCounts calls_;
+  std::map<Op, int> calls_;
   int generation_ = 0;
 };
 

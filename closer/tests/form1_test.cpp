@@ -1,11 +1,11 @@
-// Form1 and its sweep on the headless toolkit model, against the model shell
-// window collection.
+// Form1's logic and failure policies on the headless toolkit, against the
+// model shell window collection, where every failure point can be reached.
 #include "closer/form1.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "closer/shell_windows_model.h"
@@ -52,66 +52,40 @@ struct Closer {
   Lines Log() { return testing::Log(form); }
 };
 
-TEST(Form1Test, WindowAndControlsStartAsDesigned) {
-  Closer t;
-  const auto& design = t.window.Design();
-  EXPECT_EQ(design.caption, u"Quorrin - Porn Site Closer");
-  EXPECT_EQ(std::make_pair(design.clientWidth, design.clientHeight), std::make_pair(6495, 2760));
-  EXPECT_TRUE(design.minButton && !design.maxButton);
-  EXPECT_EQ(design.placement, toolkit::Placement::kCenterScreen);
-  EXPECT_EQ(design.iconResource, 1);
-
-  // Where each control stands is checked on the real window, from outside.
-  ASSERT_EQ(t.window.TabOrder().size(), 9u);
-  EXPECT_FALSE(t.form.Text.Enabled());
-  EXPECT_FALSE(t.form.Command3.Enabled());
-  for (auto* button : {&t.form.Command1, &t.form.Command2, &t.form.Command4, &t.form.Command5})
-    EXPECT_TRUE(button->Enabled());
-  EXPECT_EQ(t.form.Label1.ForeColor(), (toolkit::Color{0, 0, 192}));
-  EXPECT_FALSE(t.form.Timer1.Enabled());
-  EXPECT_EQ(t.form.Timer1.Interval(), 60u);
-  EXPECT_EQ(t.shell.Calls().create, 0);  // nothing is swept before the first start
-}
-
-const String kHuge(64 * 1024, u'T');
-const String kBidi = u"\u202Egnp.exe\u202C \r\n\t\u0007";
-const String kHalfPair = String(u"a") + char16_t(0xDC00) + u"b" + char16_t(0xD800);
-const String kNul(u"x\0y", 3);
-
-// What one sweep logs and quits, in which order, and what it costs.
+// What one sweep logs and quits, in which order, and the calls it makes.
 TEST(Form1Test, SweepLogsEachHtmlWindowAsAGroupThenQuitsIt) {
   struct Case {
     const char* desktop;
-    std::vector<ModelWindowState> windows;
-    std::function<void(ModelShellWindows&, int id, Op op)> during;
-    Lines log;
-    Ids quits;
-    Ids linesAtQuit;                   // a window's lines are in the log before its quit
-    int documents, htmlTests, values;  // calls made
+    std::vector<ModelWindowState> windows = {};
+    std::function<void(ModelShellWindows&, int id, Op op)> during = {};
+    Lines log = {};
+    Ids quits = {};
+    Ids linesAtQuit = {};  // a window's lines are in the log before its quit
+    int documents = 0, htmlTests = 0, values = 0;
   };
   // clang-format off
   const std::vector<Case> cases = {
-      {"no window", {}, nullptr, {}, {}, {}, 0, 0, 0},
-      {"folder windows", {Browser(u"C:", Shows::kOther), Browser(u"D:", Shows::kOther)}, nullptr,
-       {}, {}, {}, 2, 2, 0},
-      {"no document yet", {Browser(u"a", Shows::kNothing)}, nullptr, {}, {}, {}, 1, 0, 0},
-      {"empty title", {Browser(u"")}, nullptr, Group(u""), {0}, {5}, 1, 1, 3},
-      // Titles a hostile page chose are logged as they are, each in its line.
-      {"hostile titles", {Browser(kHuge), Browser(kBidi), Browser(kHalfPair), Browser(kNul)},
-       nullptr, Group(kHuge) + Group(kBidi) + Group(kHalfPair) + Group(u"x\uFFFDy"),
-       {0, 1, 2, 3}, {5, 10, 15, 20}, 4, 4, 12},
-      {"two pages among others", {Browser(u"a"), Browser(u"C:", Shows::kOther),
-       Browser(u"b", Shows::kNothing), Browser(u"c")}, nullptr,
-       Group(u"a") + Group(u"c"), {0, 3}, {5, 10}, 4, 3, 6},
+      {.desktop = "no window"},
+      {.desktop = "folder windows",
+       .windows = {Browser(u"C:", Shows::kOther), Browser(u"D:", Shows::kOther)},
+       .documents = 2, .htmlTests = 2},
+      {.desktop = "no document yet", .windows = {Browser(u"a", Shows::kNothing)}, .documents = 1},
+      {.desktop = "two pages among others",
+       .windows = {Browser(u"a"), Browser(u"C:", Shows::kOther), Browser(u"b", Shows::kNothing),
+                   Browser(u"")},
+       .log = Group(u"a") + Group(u""), .quits = {0, 3}, .linesAtQuit = {5, 10},
+       .documents = 4, .htmlTests = 3, .values = 6},
       // 0 closes 1 as it quits; 2 goes while it is read; 3 opens 4 meanwhile.
-      {"windows come and go", {Browser(u"a"), Browser(u"b"), Browser(u"c"), Browser(u"d")},
-       [](ModelShellWindows& s, int id, Op op) {
+      {.desktop = "windows come and go",
+       .windows = {Browser(u"a"), Browser(u"b"), Browser(u"c"), Browser(u"d")},
+       .during = [](ModelShellWindows& s, int id, Op op) {
          if (id == 0 && op == kQuit) s.Close(1);
          if (id == 2 && op == kLocationName) s.Close(2);
          if (id == 3 && op == kDocument) s.Open(Browser(u"e"));
        },
-       Group(u"a") + Group(u"c", {1, 2, 3}) + Group(u"d") + Group(u"e"), {0, 3, 4},
-       {5, 7, 12, 17}, 4, 4, 12}};
+       .log = Group(u"a") + Group(u"c", {1, 2, 3}) + Group(u"d") + Group(u"e"),
+       .quits = {0, 3, 4}, .linesAtQuit = {5, 7, 12, 17},
+       .documents = 4, .htmlTests = 4, .values = 12}};
   // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.desktop);
@@ -126,11 +100,13 @@ TEST(Form1Test, SweepLogsEachHtmlWindowAsAGroupThenQuitsIt) {
     EXPECT_EQ(t.Log(), c.log);
     EXPECT_EQ(t.shell.Quits(), c.quits);
     EXPECT_EQ(linesAtQuit, c.linesAtQuit);
-    const auto& calls = t.shell.Calls();
-    EXPECT_EQ(std::tie(calls.create, calls.enumerate), std::make_tuple(1, 1));
-    EXPECT_EQ(std::make_tuple(calls.document, calls.isHtml, calls.quit),
-              std::make_tuple(c.documents, c.htmlTests, int(c.linesAtQuit.size())));
-    EXPECT_EQ(calls.locationName + calls.locationURL + calls.fullName, c.values);
+    EXPECT_EQ(std::make_tuple(t.shell.Calls(kCreate), t.shell.Calls(kEnumerate)),
+              std::make_tuple(1, 1));
+    EXPECT_EQ(std::make_tuple(t.shell.Calls(kDocument), t.shell.Calls(kIsHtml)),
+              std::make_tuple(c.documents, c.htmlTests));
+    EXPECT_EQ(t.shell.Calls(kLocationName) + t.shell.Calls(kLocationURL) +
+                  t.shell.Calls(kFullName),
+              c.values);
     EXPECT_EQ(t.form.CurrentBrowser, nullptr);
   }
 }
@@ -139,36 +115,38 @@ TEST(Form1Test, SweepLogsEachHtmlWindowAsAGroupThenQuitsIt) {
 TEST(Form1Test, AFailingStepIsSkippedAndTheSweepGoesOn) {
   struct Case {
     const char* what;
-    std::function<void(Closer&)> fault;
-    unsigned failing;  // of the first of two pages
-    Lines log;
-    Ids quits;
+    unsigned failing = 0;  // of the first of two pages
+    unsigned shellFailing = 0;
+    const char* control = nullptr;  // the toolkit call that fails
+    Lines log = {};
+    Ids quits = {};
   };
-  auto none = [](Closer&) {};
   const Lines both = Group(u"a") + Group(u"b");
   // clang-format off
   const std::vector<Case> cases = {
-      {"Document", none, kDocument, Group(u"b"), {1}},
-      {"HTML test", none, kIsHtml, Group(u"b"), {1}},
-      {"LocationName", none, kLocationName, Group(u"a", {1}) + Group(u"b"), {0, 1}},
-      {"LocationURL", none, kLocationURL, Group(u"a", {2}) + Group(u"b"), {0, 1}},
-      {"FullName", none, kFullName, Group(u"a", {3}) + Group(u"b"), {0, 1}},
-      {"every value", none, kLocationName | kLocationURL | kFullName,
-       Group(u"a", {1, 2, 3}) + Group(u"b"), {0, 1}},
-      {"Quit", none, kQuit, both, {1}},
-      {"append", [](Closer& t) { t.window.Fail("List1.AddItem"); }, 0, {}, {0, 1}},
-      {"creation", [](Closer& t) { t.shell.failing = kCreate; }, 0, {}, {}},
-      {"enumeration", [](Closer& t) { t.shell.failing = kEnumerate; }, 0, {}, {}},
-      {"next window", [](Closer& t) { t.shell.failing = kNext; }, 0, {}, {}},
-      {"Timer1", [](Closer& t) { t.window.Fail("Timer1.SetEnabled"); }, 0, both, {0, 1}},
-      {"Command3", [](Closer& t) { t.window.Fail("Command3.SetEnabled"); }, 0, both, {0, 1}}};
+      {.what = "Document", .failing = kDocument, .log = Group(u"b"), .quits = {1}},
+      {.what = "HTML test", .failing = kIsHtml, .log = Group(u"b"), .quits = {1}},
+      {.what = "LocationName", .failing = kLocationName, .log = Group(u"a", {1}) + Group(u"b"),
+       .quits = {0, 1}},
+      {.what = "LocationURL", .failing = kLocationURL, .log = Group(u"a", {2}) + Group(u"b"),
+       .quits = {0, 1}},
+      {.what = "FullName", .failing = kFullName, .log = Group(u"a", {3}) + Group(u"b"),
+       .quits = {0, 1}},
+      {.what = "Quit", .failing = kQuit, .log = both, .quits = {1}},
+      {.what = "append", .control = "List1.AddItem", .quits = {0, 1}},
+      {.what = "creation", .shellFailing = kCreate},
+      {.what = "enumeration", .shellFailing = kEnumerate},
+      {.what = "next window", .shellFailing = kNext},
+      {.what = "Timer1", .control = "Timer1.SetEnabled", .log = both, .quits = {0, 1}},
+      {.what = "Command3", .control = "Command3.SetEnabled", .log = both, .quits = {0, 1}}};
   // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Closer t;
     t.shell.Open(Browser(u"a", Shows::kHtml, c.failing));
     t.shell.Open(Browser(u"b"));
-    c.fault(t);
+    t.shell.failing = c.shellFailing;
+    if (c.control) t.window.Fail(c.control);
     ASSERT_TRUE(t.Click("Command1"));
     t.window.Heal("List1.AddItem");
     EXPECT_EQ(t.Log(), c.log);
@@ -181,9 +159,8 @@ TEST(Form1Test, AFailingStepIsSkippedAndTheSweepGoesOn) {
     // A collection that could not be made is tried again by the next sweep;
     // one that exists is never made again.
     t.form.SweepBrowserWindows();
-    EXPECT_EQ(t.shell.Calls().create, c.failing == 0 && t.shell.failing == kCreate ? 2 : 1);
+    EXPECT_EQ(t.shell.Calls(kCreate), c.shellFailing == kCreate ? 2 : 1);
   }
-  std::printf("sweep failure points exercised: %zu\n", cases.size());
 }
 
 // The shell's process ends and starts again, before a sweep or in the middle
@@ -204,7 +181,7 @@ TEST(Form1Test, AfterTheShellRestartsTheNextSweepClosesWindowsAgain) {
     ASSERT_TRUE(t.Tick());
     ASSERT_TRUE(t.Tick());
     EXPECT_EQ(t.Log(), Group(u"a") + Group(u"b"));
-    EXPECT_EQ(t.shell.Calls().create, 2);
+    EXPECT_EQ(t.shell.Calls(kCreate), 2);
   }
 }
 
@@ -216,33 +193,36 @@ TEST(Form1Test, StartTickStopCleanAndListClickMoveThroughTheStates) {
   struct Step {
     const char* action;
     std::function<bool()> act;
-    bool acted, timer, command3;
-    size_t lines;
-    String text1;
+    bool acted = true, timer = false, command3 = false;
+    size_t lines = 0;
+    String text1 = {};
   };
+  const auto tick = [&] { return t.Tick(); };
+  const auto click = [&](const char* name) { return [&t, name] { return t.Click(name); }; };
   const String separator = u"----------------------";
   // clang-format off
   const std::vector<Step> steps = {
-      {"tick while off", [&] { return t.Tick(); }, false, false, false, 0, u""},
-      {"stop while off", [&] { return t.Click("Command3"); }, false, false, false, 0, u""},
-      {"clean while empty", [&] { return t.Click("Command5"); }, true, false, false, 0, u""},
-      {"start", [&] { return t.Click("Command1"); }, true, true, true, 5, u""},
-      {"tick: logged again while it stays", [&] { return t.Tick(); }, true, true, true, 10, u""},
-      {"start while on: one more sweep", [&] { return t.Click("Command1"); }, true, true, true, 15,
-       u""},
-      {"stop", [&] { return t.Click("Command3"); }, true, false, true, 15, u""},
-      {"tick after stop", [&] { return t.Tick(); }, false, false, true, 15, u""},
-      {"stop again", [&] { return t.Click("Command3"); }, true, false, true, 15, u""},
-      {"select an address", [&] { return t.Select(7); }, true, false, true, 15, u"http://a.test/"},
-      {"select a separator", [&] { return t.Select(4); }, true, false, true, 15, separator},
-      {"start again", [&] { return t.Click("Command1"); }, true, true, true, 20, separator},
-      {"clean keeps Text1, closing", [&] { return t.Click("Command5"); }, true, true, true, 0,
-       separator},
-      {"page gone, the other shows one", [&] {
+      {.action = "tick while off", .act = tick, .acted = false},
+      {.action = "stop while off", .act = click("Command3"), .acted = false},
+      {.action = "clean while empty", .act = click("Command5")},
+      {.action = "start", .act = click("Command1"), .timer = true, .command3 = true, .lines = 5},
+      {.action = "tick: logged again while it stays", .act = tick, .timer = true,
+       .command3 = true, .lines = 10},
+      {.action = "start while on: one more sweep", .act = click("Command1"), .timer = true,
+       .command3 = true, .lines = 15},
+      {.action = "stop", .act = click("Command3"), .command3 = true, .lines = 15},
+      {.action = "tick after stop", .act = tick, .acted = false, .command3 = true, .lines = 15},
+      {.action = "select an address", .act = [&] { return t.Select(7); }, .command3 = true,
+       .lines = 15, .text1 = u"http://a.test/"},
+      {.action = "select a separator", .act = [&] { return t.Select(4); }, .command3 = true,
+       .lines = 15, .text1 = separator},
+      {.action = "clean keeps Text1", .act = click("Command5"), .command3 = true,
+       .text1 = separator},
+      {.action = "page gone, the other shows one", .act = [&] {
          t.shell.Close(page);
          t.shell.Window(later).shows = Shows::kHtml;
-         return t.Tick();
-       }, true, true, true, 5, separator}};
+         return t.Click("Command1");
+       }, .timer = true, .command3 = true, .lines = 5, .text1 = separator}};
   // clang-format on
   for (const Step& step : steps) {
     SCOPED_TRACE(step.action);
@@ -253,8 +233,30 @@ TEST(Form1Test, StartTickStopCleanAndListClickMoveThroughTheStates) {
     EXPECT_EQ(t.form.Text1.GetText(), step.text1);
   }
   EXPECT_EQ(t.Log(), Group(u"b"));
-  EXPECT_EQ(t.shell.Quits(), (Ids{page, page, page, page, later}));
-  EXPECT_EQ(t.shell.Calls().create, 1);
+  EXPECT_EQ(t.shell.Quits(), (Ids{page, page, page, later}));
+  EXPECT_EQ(t.shell.Calls(kCreate), 1);
+}
+
+// While a sweep runs, a tick is dropped, and clicks and closing wait their
+// turn, in the order they came.
+TEST(Form1Test, DuringASweepTicksAreDroppedAndClicksWait) {
+  Closer t;
+  t.shell.Open(Browser(u"a"));
+  ASSERT_TRUE(t.Click("Command1"));
+  bool held = false;
+  t.shell.beforeCall = [&](int, Op op) {
+    if (op != kQuit || std::exchange(held, true)) return;
+    EXPECT_FALSE(t.Tick());
+    EXPECT_TRUE(t.Click("Command3"));
+    EXPECT_TRUE(t.Label());
+    EXPECT_TRUE(t.window.Close());
+    EXPECT_TRUE(t.form.Timer1.Enabled());
+  };
+  ASSERT_TRUE(t.Tick());
+  EXPECT_EQ(t.Log(), Group(u"a") + Group(u"a"));
+  EXPECT_FALSE(t.form.Timer1.Enabled());
+  EXPECT_EQ(t.launch.opened, Lines{u"https://drabwick.example.org/"});
+  EXPECT_TRUE(t.window.Ended());
   EXPECT_TRUE(t.window.Reports().empty());
 }
 
@@ -284,12 +286,6 @@ TEST(Form1Test, OpenHandsTheShellOnlyAWebAddress) {
     ASSERT_TRUE(t.Click("Command4"));
     EXPECT_EQ(t.launch.opened, opens ? Lines{text} : Lines{});
   }
-  // A hostile title, taken from the log as a user would.
-  t.shell.Open(Browser(u"\\\\evil.test\\share\\setup.exe"));
-  t.Click("Command1");
-  t.launch.opened.clear();
-  t.Select(1);
-  t.Click("Command4");
   // The shell refusing, or an unreadable text, is no failure of the action.
   t.form.Text1.SetText(u"http://a.test/");
   t.launch.fail = true;
@@ -299,27 +295,25 @@ TEST(Form1Test, OpenHandsTheShellOnlyAWebAddress) {
   t.Click("Command4");
   EXPECT_TRUE(t.launch.opened.empty());
   EXPECT_TRUE(t.window.Reports().empty());
-
-  // The credit line goes straight to the shell.
-  ASSERT_TRUE(t.Label());
-  EXPECT_EQ(t.launch.opened, Lines{String(kAuthorUrl)});
-  EXPECT_TRUE(IsWebAddress(kAuthorUrl));
+  EXPECT_FALSE(t.window.Ended());
 }
 
 // Close, and the handlers without a policy: a failure is reported and ends it.
 TEST(Form1Test, CloseAndFailuresOfHandlersWithoutPolicyEndTheProgram) {
   struct Case {
-    const char* fault;
+    const char* fault;  // the toolkit call that fails, if any
     std::function<bool(Closer&)> act;
     size_t reports;
   };
   const std::vector<Case> cases = {
-      {nullptr, [](Closer& t) { return t.Click("Command2"); }, 0},
-      {nullptr, [](Closer& t) { return t.window.Close(); }, 0},
-      {"List1.Clear", [](Closer& t) { return t.Click("Command5"); }, 1},
-      {"Text1.SetText", [](Closer& t) { return t.Select(0); }, 1},
-      {"List1.SelectedText", [](Closer& t) { return t.Select(0); }, 1},
-      {"shell", [](Closer& t) { return t.launch.fail = true, t.Label(); }, 1}};
+      {.fault = nullptr, .act = [](Closer& t) { return t.Click("Command2"); }, .reports = 0},
+      {.fault = nullptr, .act = [](Closer& t) { return t.window.Close(); }, .reports = 0},
+      {.fault = "List1.Clear", .act = [](Closer& t) { return t.Click("Command5"); }, .reports = 1},
+      {.fault = "Text1.SetText", .act = [](Closer& t) { return t.Select(0); }, .reports = 1},
+      {.fault = "List1.SelectedText", .act = [](Closer& t) { return t.Select(0); }, .reports = 1},
+      {.fault = "shell",
+       .act = [](Closer& t) { return t.launch.fail = true, t.Label(); },
+       .reports = 1}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.fault ? c.fault : "close");
     Closer t;
@@ -332,7 +326,7 @@ TEST(Form1Test, CloseAndFailuresOfHandlersWithoutPolicyEndTheProgram) {
     // No sweep after the end.
     EXPECT_FALSE(t.Tick());
     EXPECT_FALSE(t.form.Timer1.Enabled());
-    EXPECT_EQ(t.shell.Calls().enumerate, 1);
+    EXPECT_EQ(t.shell.Calls(kEnumerate), 1);
   }
 }
 

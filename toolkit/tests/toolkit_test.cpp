@@ -1,6 +1,10 @@
-#include "toolkit/string.h"
-
+// The portable core: text, the event gate, and the headless realization's
+// failures.
 #include <gtest/gtest.h>
+
+#include "toolkit/model/model_window.h"
+#include "toolkit/string.h"
+#include "toolkit/tests/failure_numbers.h"
 
 namespace toolkit {
 namespace {
@@ -18,6 +22,20 @@ TEST(StringTest, Utf8RoundTripsEveryPlaneAndReplacesWhatIsBroken) {
   EXPECT_EQ(FromUtf8("\xc0\xaf"), u"\uFFFD\uFFFD");  // overlong
   EXPECT_EQ(FromUtf8("\xe6\x97"), u"\uFFFD\uFFFD");  // cut short
   EXPECT_EQ(FromUtf8(std::string("a\0b", 3)), String(u"a\0b", 3));
+}
+
+TEST(EventGateTest, AReportThatFailsStillEndsTheProgram) {
+  bool ended = false;
+  EventGate gate([](const std::string&) { throw Failure("no screen to show it on"); },
+                 [&] { ended = true; });
+  EXPECT_TRUE(gate.Deliver([] { throw Failure("broken"); }));
+  EXPECT_TRUE(ended);
+  EXPECT_FALSE(gate.Post([] {}));
+}
+
+TEST(ModelToolkitTest, FailsWithTheSystemsNumbers) {
+  model::ModelWindow window({.caption = u"Numbers", .clientWidth = 2000, .clientHeight = 2000});
+  testing::CheckFailureNumbers(window);
 }
 
 }  // namespace
