@@ -33,8 +33,9 @@ std::optional<Status> RegistryModel::Injected(Operation operation) {
   return std::nullopt;
 }
 
-Status RegistryModel::Record(Operation operation, const toolkit::String& name, Status status) {
-  calls_.push_back({operation, name, status});
+Status RegistryModel::Record(Operation operation, const toolkit::String& name, Status status,
+                             AccessMask access) {
+  calls_.push_back({operation, name, access, status});
   return status;
 }
 
@@ -54,47 +55,49 @@ Status RegistryModel::CreateKey(KeyHandle root, const toolkit::String& sub_key, 
                                 KeyHandle& key) {
   key = kNoKey;
   if (auto status = Injected(Operation::CreateKey)) {
-    return Record(Operation::CreateKey, sub_key, *status);
+    return Record(Operation::CreateKey, sub_key, *status, access);
   }
   Key* current = Parent(root);
-  if (current == nullptr) return Record(Operation::CreateKey, sub_key, kErrorInvalidHandle);
+  if (current == nullptr) return Record(Operation::CreateKey, sub_key, kErrorInvalidHandle, access);
   const auto names = Split(sub_key);
-  if (!names) return Record(Operation::CreateKey, sub_key, kErrorInvalidParameter);
+  if (!names) return Record(Operation::CreateKey, sub_key, kErrorInvalidParameter, access);
   for (const toolkit::String& name : *names) {
     auto child = current->children.find(name);
     if (child == current->children.end()) {
-      if (current->denied & kKeyCreateSubKey) {
-        return Record(Operation::CreateKey, sub_key, kErrorAccessDenied);
+      if (!(current->granted & kKeyCreateSubKey)) {
+        return Record(Operation::CreateKey, sub_key, kErrorAccessDenied, access);
       }
       child = current->children.emplace(name, Key{}).first;
     }
     current = &child->second;
   }
-  if (current->denied & access) return Record(Operation::CreateKey, sub_key, kErrorAccessDenied);
+  if ((access & ~current->granted) != 0)
+    return Record(Operation::CreateKey, sub_key, kErrorAccessDenied, access);
   key = Issue(*current, access);
-  return Record(Operation::CreateKey, sub_key, kSuccess);
+  return Record(Operation::CreateKey, sub_key, kSuccess, access);
 }
 
 Status RegistryModel::OpenKey(KeyHandle root, const toolkit::String& sub_key, AccessMask access,
                               KeyHandle& key) {
   key = kNoKey;
   if (auto status = Injected(Operation::OpenKey)) {
-    return Record(Operation::OpenKey, sub_key, *status);
+    return Record(Operation::OpenKey, sub_key, *status, access);
   }
   Key* current = Parent(root);
-  if (current == nullptr) return Record(Operation::OpenKey, sub_key, kErrorInvalidHandle);
+  if (current == nullptr) return Record(Operation::OpenKey, sub_key, kErrorInvalidHandle, access);
   const auto names = Split(sub_key);
-  if (!names) return Record(Operation::OpenKey, sub_key, kErrorInvalidParameter);
+  if (!names) return Record(Operation::OpenKey, sub_key, kErrorInvalidParameter, access);
   for (const toolkit::String& name : *names) {
     auto child = current->children.find(name);
     if (child == current->children.end()) {
-      return Record(Operation::OpenKey, sub_key, kErrorFileNotFound);
+      return Record(Operation::OpenKey, sub_key, kErrorFileNotFound, access);
     }
     current = &child->second;
   }
-  if (current->denied & access) return Record(Operation::OpenKey, sub_key, kErrorAccessDenied);
+  if ((access & ~current->granted) != 0)
+    return Record(Operation::OpenKey, sub_key, kErrorAccessDenied, access);
   key = Issue(*current, access);
-  return Record(Operation::OpenKey, sub_key, kSuccess);
+  return Record(Operation::OpenKey, sub_key, kSuccess, access);
 }
 
 Status RegistryModel::SetValue(KeyHandle key, const toolkit::String& name, ValueType type,
@@ -126,8 +129,8 @@ RegistryModel::Key& RegistryModel::Make(KeyHandle root, const toolkit::String& p
   return *current;
 }
 
-void RegistryModel::DenyAccess(KeyHandle root, const toolkit::String& path, AccessMask denied) {
-  Make(root, path).denied = denied;
+void RegistryModel::GrantOnly(KeyHandle root, const toolkit::String& path, AccessMask granted) {
+  Make(root, path).granted = granted;
 }
 
 void RegistryModel::PutValue(KeyHandle root, const toolkit::String& path,

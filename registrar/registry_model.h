@@ -1,7 +1,7 @@
 #pragma once
 // An in-memory registry for tests and for hosts without one: two roots
 // (HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE), a tree of keys holding values,
-// keys that deny rights, and calls that fail on demand. Every value keeps the
+// keys that grant only some rights, and calls that fail on demand. Every value keeps the
 // exact bytes it was given, so that a wrong size shows (the real registry
 // under Wine quietly mends a missing terminator). Key and value names compare
 // exactly; Windows folds case, and nothing here depends on that.
@@ -32,10 +32,12 @@ struct StoredValue {
 using Values = std::map<toolkit::String, StoredValue>;
 
 // One call as the model saw it: the sub-key path or the value name it was
-// given, and what it answered.
+// given, the rights it asked for (0 for a value or a close), and what it
+// answered.
 struct Call {
   Operation operation;
   toolkit::String name;
+  AccessMask access;
   Status status;
   bool operator==(const Call&) const = default;
 };
@@ -52,10 +54,10 @@ class RegistryModel : public Registry {
                   std::uint32_t size) override;
   Status CloseKey(KeyHandle key) override;
 
-  // Set-up. The key (and its parents) is made when missing. A key denying
-  // rights refuses to be opened or created with any of them, and refuses new
-  // sub-keys when kKeyCreateSubKey is among them.
-  void DenyAccess(KeyHandle root, const toolkit::String& path, AccessMask denied);
+  // Set-up. The key (and its parents) is made when missing. As in the
+  // registry, a key opens only when it grants every right asked for, and
+  // takes new sub-keys only when it grants kKeyCreateSubKey.
+  void GrantOnly(KeyHandle root, const toolkit::String& path, AccessMask granted);
   void PutValue(KeyHandle root, const toolkit::String& path, const toolkit::String& name,
                 StoredValue value);
   // The nth call (from 1) of an operation, or every call with kEveryCall,
@@ -71,7 +73,7 @@ class RegistryModel : public Registry {
   struct Key {
     std::map<toolkit::String, Key> children;
     Values values;
-    AccessMask denied = 0;
+    AccessMask granted = ~AccessMask{0};
     bool operator==(const Key&) const = default;
   };
   // Both hives as a tree, for comparing everything before and after.
@@ -89,7 +91,8 @@ class RegistryModel : public Registry {
   };
 
   std::optional<Status> Injected(Operation operation);
-  Status Record(Operation operation, const toolkit::String& name, Status status);
+  Status Record(Operation operation, const toolkit::String& name, Status status,
+                AccessMask access = 0);
   Key* Parent(KeyHandle handle);
   const Key* Find(KeyHandle root, const toolkit::String& path) const;
   Key& Make(KeyHandle root, const toolkit::String& path);

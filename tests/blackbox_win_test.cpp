@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -13,19 +14,22 @@
 namespace {
 
 using driver::ClassOf;
+using driver::FindChild;
 using driver::Folder;
 using driver::RunningProgram;
 using driver::TextOf;
 using driver::WaitFor;
+using Texts = std::map<std::wstring, std::wstring>;
 
-// One control as a table row: window class, text, rectangle in twips,
-// enabled, and the state that fits its kind (-1 where none is checked).
+// One control, found by its class and text; its rectangle in twips.
 struct ControlRow {
   const wchar_t* cls;
-  const wchar_t* text;  // nullptr: not compared (set at run time)
-  int left, top, width, height;
-  bool enabled;
-  int state;  // button check state, or 1 for a read-only edit
+  std::wstring text;
+  struct {
+    int left, top, width, height;
+  } twips;
+  bool enabled = true;
+  int state = -1;  // a button's check state, or 1 for a read-only edit; -1: none
 };
 
 // The system's scale while programs start: Wine reads LogPixels when a
@@ -45,37 +49,36 @@ class AtScale {
 };
 
 // The frame (fixed border, no maximize box, a minimize box where asked), the
-// client area and every control against its row, at `dpi`. Whether each
-// caption fits is checked in each program's own tests, where its font is.
+// client area and every control against its row, at `dpi`.
+// Whether each caption fits is checked in each program's own tests, where
+// its font is.
 void CheckLayout(const RunningProgram& program, const std::vector<ControlRow>& rows,
                  int clientTwipsW, int clientTwipsH, bool minimizeBox, int dpi) {
   ASSERT_TRUE(program.Started());
   const LONG style = GetWindowLongW(program.window, GWL_STYLE);
   EXPECT_EQ((style & WS_MINIMIZEBOX) != 0, minimizeBox);
-  EXPECT_FALSE(style & WS_MAXIMIZEBOX);
-  EXPECT_FALSE(style & WS_THICKFRAME);
+  EXPECT_FALSE(style & (WS_MAXIMIZEBOX | WS_THICKFRAME));
   RECT client{};
   GetClientRect(program.window, &client);
   EXPECT_EQ(client.right, MulDiv(clientTwipsW, dpi, 1440));
   EXPECT_EQ(client.bottom, MulDiv(clientTwipsH, dpi, 1440));
-  ASSERT_EQ(program.controls.size(), rows.size());
-  for (size_t i = 0; i < rows.size(); ++i) {
-    const ControlRow& row = rows[i];
-    const HWND h = program.controls[i];
-    SCOPED_TRACE(testing::Message() << "control " << i);
-    EXPECT_EQ(ClassOf(h), row.cls);
-    if (row.text) {
-      EXPECT_EQ(TextOf(h), row.text);
-    }
+  size_t children = 0;
+  for (HWND h = GetWindow(program.window, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) ++children;
+  EXPECT_EQ(children, rows.size());
+  for (const ControlRow& row : rows) {
+    SCOPED_TRACE(testing::Message()
+                 << "control \"" << std::string(row.text.begin(), row.text.end()) << "\"");
+    const HWND h = FindChild(program.window, row.cls, row.text);
+    ASSERT_NE(h, nullptr);
     RECT r{};
     GetWindowRect(h, &r);
     MapWindowPoints(nullptr, program.window, reinterpret_cast<POINT*>(&r), 2);
-    EXPECT_EQ(r.left, MulDiv(row.left, dpi, 1440));
-    EXPECT_EQ(r.top, MulDiv(row.top, dpi, 1440));
-    EXPECT_EQ(r.right - r.left, MulDiv(row.width, dpi, 1440));
+    EXPECT_EQ(r.left, MulDiv(row.twips.left, dpi, 1440));
+    EXPECT_EQ(r.top, MulDiv(row.twips.top, dpi, 1440));
+    EXPECT_EQ(r.right - r.left, MulDiv(row.twips.width, dpi, 1440));
     // A list box may round its height down to whole lines.
     if (row.cls != std::wstring(L"listbox")) {
-      EXPECT_EQ(r.bottom - r.top, MulDiv(row.height, dpi, 1440));
+      EXPECT_EQ(r.bottom - r.top, MulDiv(row.twips.height, dpi, 1440));
     }
     EXPECT_EQ(IsWindowEnabled(h) != FALSE, row.enabled);
     EXPECT_TRUE(IsWindowVisible(h));
@@ -88,30 +91,37 @@ void CheckLayout(const RunningProgram& program, const std::vector<ControlRow>& r
   }
 }
 
-LONG Style(HWND h) {
-  return GetWindowLongW(h, GWL_STYLE);
+// Each Tab moves the focus to the next of `order`.
+void CheckTabWalk(const RunningProgram& program, const std::vector<HWND>& order) {
+  EXPECT_EQ(program.Focus(), order.front());
+  for (size_t i = 1; i < order.size(); ++i) {
+    program.Press(VK_TAB);
+    EXPECT_TRUE(WaitFor([&] { return program.Focus() == order[i]; })) << "stop " << i;
+  }
 }
 
-std::vector<ControlRow> QuorrinRows() {
-  return {
-      {L"edit", L"List of bloqued sites!", 120, 120, 4095, 285, false, 0},
-      {L"button", L"Start Closing", 4320, 120, 2055, 375, true, -1},
-      {L"button", L"Close", 4320, 2040, 2055, 375, true, -1},
-      {L"listbox", L"", 120, 480, 4095, 1590, true, -1},
-      {L"edit", L"", 120, 2160, 4095, 285, true, -1},
-      {L"button", L"Stop Closing", 4320, 600, 2055, 375, false, -1},
-      {L"button", L"Open Selected Site", 4320, 1080, 2055, 375, true, -1},
-      {L"button", L"Clean Supressed List", 4320, 1560, 2055, 375, true, -1},
-      {L"static", L"Made by Drabwick - Click to visite my site", 120, 2520, 6255, 255,
-                   true, -1},
-  };
-}
+// clang-format off
+const std::vector<ControlRow> kQuorrinRows = {
+    {.cls = L"edit", .text = L"List of bloqued sites!", .twips = {120, 120, 4095, 285},
+     .enabled = false, .state = 0},
+    {.cls = L"button", .text = L"Start Closing", .twips = {4320, 120, 2055, 375}},
+    {.cls = L"button", .text = L"Close", .twips = {4320, 2040, 2055, 375}},
+    {.cls = L"listbox", .text = L"", .twips = {120, 480, 4095, 1590}},
+    {.cls = L"edit", .text = L"", .twips = {120, 2160, 4095, 285}},
+    {.cls = L"button", .text = L"Stop Closing", .twips = {4320, 600, 2055, 375},
+     .enabled = false},
+    {.cls = L"button", .text = L"Open Selected Site", .twips = {4320, 1080, 2055, 375}},
+    {.cls = L"button", .text = L"Clean Supressed List", .twips = {4320, 1560, 2055, 375}},
+    {.cls = L"static", .text = L"Made by Drabwick - Click to visite my site",
+     .twips = {120, 2520, 6255, 255}},
+};
+// clang-format on
 
 // Every control where the table puts it, at 100 % and at 150 %.
 TEST(QuorrinFromOutside, WindowAtEveryScale) {
   AtScale scale(144);
   RunningProgram quorrin(L"Quorrin.exe", L"Quorrin - Porn Site Closer");
-  CheckLayout(quorrin, QuorrinRows(), 6495, 2760, true, 144);
+  CheckLayout(quorrin, kQuorrinRows, 6495, 2760, true, 144);
 }
 
 TEST(QuorrinFromOutside, WindowControlsAndUse) {
@@ -123,56 +133,39 @@ TEST(QuorrinFromOutside, WindowControlsAndUse) {
   EXPECT_LE(std::abs((outer.left + outer.right) - (work.left + work.right)), 2);
   EXPECT_LE(std::abs((outer.top + outer.bottom) - (work.top + work.bottom)), 2);
 
-  CheckLayout(quorrin, QuorrinRows(), 6495, 2760, true, 96);
+  CheckLayout(quorrin, kQuorrinRows, 6495, 2760, true, 96);
   if (HasFatalFailure()) return;
-  const auto& c = quorrin.controls;
-  HWND start = c[1], close = c[2], list = c[3], text1 = c[4], stop = c[5], clean = c[7];
-  EXPECT_FALSE(Style(list) & LBS_SORT);
+  const HWND w = quorrin.window, start = FindChild(w, L"button", L"Start Closing"),
+             list = FindChild(w, L"listbox", L""), text1 = FindChild(w, L"edit", L""),
+             stop = FindChild(w, L"button", L"Stop Closing");
+  EXPECT_FALSE(GetWindowLongW(list, GWL_STYLE) & LBS_SORT);
 
-  // Space on the focused "Start Closing" switches closing on.
-  EXPECT_EQ(quorrin.Focus(), start);
+  // Space on the focused "Start Closing" switches closing on; Tab walks
+  // close, list, text box, then "Stop Closing"; Space stops.
   quorrin.Press(VK_SPACE);
   EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(stop); }));
-  // Tab walks close, list, text box, then "Stop Closing"; Space stops.
-  for (HWND next : {close, list, text1, stop}) {
-    quorrin.Press(VK_TAB);
-    EXPECT_TRUE(WaitFor([&] { return quorrin.Focus() == next; }));
-  }
-  quorrin.Press(VK_SPACE);  // the timer it stops is not visible from outside
+  CheckTabWalk(quorrin, {start, FindChild(w, L"button", L"Close"), list, text1, stop});
+  quorrin.Press(VK_SPACE);
 
   // Lines put into the log are copied by a click on them; cleaning keeps it.
-  const wchar_t* lines[] = {L"----------------------", L"A page \u03a9", L"http://example.com/"};
-  for (const wchar_t* line : lines) {
+  for (const wchar_t* line :
+       {L"----------------------", L"A page \u03a9", L"http://example.com/"}) {
     SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line));
   }
   const auto itemHeight = static_cast<int>(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
   PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, itemHeight * 2 + 2));
   PostMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(5, itemHeight * 2 + 2));
   EXPECT_TRUE(WaitFor([&] { return TextOf(text1) == L"http://example.com/"; }));
-  quorrin.Click(clean);
+  quorrin.Click(FindChild(w, L"button", L"Clean Supressed List"));
   EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 0);
   EXPECT_EQ(TextOf(text1), L"http://example.com/");
 
   quorrin.Click(start);
-  PostMessageW(close, BM_CLICK, 0, 0);
+  PostMessageW(FindChild(w, L"button", L"Close"), BM_CLICK, 0, 0);
   EXPECT_EQ(quorrin.ExitCode(5000), 0u);
 }
 
-// The toolbar-button key a GUID names, read back from the registry.
-std::wstring ReadValue(HKEY root, const std::wstring& guid, const wchar_t* name) {
-  const std::wstring key = L"Software\\Microsoft\\Internet Explorer\\Extensions\\" + guid;
-  wchar_t data[512] = {};
-  DWORD size = sizeof(data);
-  DWORD type = 0;
-  if (RegGetValueW(root, key.c_str(), name, RRF_RT_ANY, &type, data, &size) != ERROR_SUCCESS) {
-    return L"<absent>";
-  }
-  return type == REG_SZ ? std::wstring(data) : L"<not REG_SZ>";
-}
-
-void DeleteKey(HKEY root, const std::wstring& guid) {
-  RegDeleteTreeW(root, (L"Software\\Microsoft\\Internet Explorer\\Extensions\\" + guid).c_str());
-}
+const std::wstring kExtensions = L"Software\\Microsoft\\Internet Explorer\\Extensions\\";
 
 bool IsGuidText(const std::wstring& text) {
   if (text.size() != 38 || text.front() != L'{' || text.back() != L'}') return false;
@@ -183,57 +176,85 @@ bool IsGuidText(const std::wstring& text) {
   return true;
 }
 
+// Gives Everyone exactly `rights` on the key.
+void SetKeyRights(HKEY root, const std::wstring& path, DWORD rights) {
+  SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+  PSID everyone = nullptr;
+  AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone);
+  std::vector<BYTE> aclBytes(sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + GetLengthSid(everyone));
+  auto* acl = reinterpret_cast<ACL*>(aclBytes.data());
+  SECURITY_DESCRIPTOR descriptor;
+  InitializeAcl(acl, static_cast<DWORD>(aclBytes.size()), ACL_REVISION);
+  AddAccessAllowedAce(acl, ACL_REVISION, rights, everyone);
+  InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+  SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE);
+  HKEY key = nullptr;
+  RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, WRITE_DAC, nullptr, &key, nullptr);
+  EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor), ERROR_SUCCESS);
+  RegCloseKey(key);
+  FreeSid(everyone);
+}
+
 // Each label just before the text box it names, so that screen readers name
 // the box after it; the folder is where Brakkon.exe is.
-std::vector<ControlRow> BrakkonRows(const std::wstring& folder) {
-  static std::wstring exec, icon;
-  exec = folder + L"\\Fennimot.exe";
-  icon = folder + L"\\Files\\fennimot.ico";
+std::vector<ControlRow> BrakkonRows(const std::wstring& folder, const std::wstring& guid) {
+  // clang-format off
   return {
-      {L"button", L"Install for current user only (HKCU)", 120, 120, 4455, 255, true, 1},
-      {L"button", L"Install for all users (HKLM)", 120, 480, 4455, 255, true, 0},
-      {L"button", L"Criar GUID", 120, 4080, 1575, 375, true, -1},
-      {L"button", L"Adicionar ao registro", 1800, 4080, 1935, 375, true, -1},
-      {L"static", L"Gui:", 120, 1560, 1455, 255, true, -1},
-      {L"edit", nullptr, 120, 1920, 4455, 285, true, 1},
-      {L"static", L"Executavel:", 120, 2280, 855, 255, true, -1},
-      {L"edit", exec.c_str(), 120, 2520, 4455, 285, true, 0},
-      {L"button", L"Button visible", 120, 840, 3615, 375, true, 1},
-      {L"static", L"", 3960, 840, 615, 495, true, -1},
-      {L"static", L"Icon:", 120, 2880, 975, 255, true, -1},
-      {L"edit", icon.c_str(), 120, 3120, 4455, 285, true, 0},
-      {L"static", L"Texto no botao", 120, 3480, 2295, 255, true, -1},
-      {L"edit", L"Fennimot", 120, 3720, 4455, 285, true, 0},
+      {.cls = L"button", .text = L"Install for current user only (HKCU)",
+       .twips = {120, 120, 4455, 255}, .state = 1},
+      {.cls = L"button", .text = L"Install for all users (HKLM)", .twips = {120, 480, 4455, 255},
+       .state = 0},
+      {.cls = L"button", .text = L"Criar GUID", .twips = {120, 4080, 1575, 375}},
+      {.cls = L"button", .text = L"Adicionar ao registro", .twips = {1800, 4080, 1935, 375}},
+      {.cls = L"static", .text = L"Gui:", .twips = {120, 1560, 1455, 255}},
+      {.cls = L"edit", .text = guid, .twips = {120, 1920, 4455, 285}, .state = 1},
+      {.cls = L"static", .text = L"Executavel:", .twips = {120, 2280, 855, 255}},
+      {.cls = L"edit", .text = folder + L"\\Fennimot.exe", .twips = {120, 2520, 4455, 285},
+       .state = 0},
+      {.cls = L"button", .text = L"Button visible", .twips = {120, 840, 3615, 375}, .state = 1},
+      {.cls = L"static", .text = L"", .twips = {3960, 840, 615, 495}},
+      {.cls = L"static", .text = L"Icon:", .twips = {120, 2880, 975, 255}},
+      {.cls = L"edit", .text = folder + L"\\Files\\fennimot.ico",
+       .twips = {120, 3120, 4455, 285}, .state = 0},
+      {.cls = L"static", .text = L"Texto no botao", .twips = {120, 3480, 2295, 255}},
+      {.cls = L"edit", .text = L"Fennimot", .twips = {120, 3720, 4455, 285}, .state = 0},
   };
+  // clang-format on
+}
+
+std::wstring GuidShown(const RunningProgram& brakkon) {
+  return TextOf(FindChild(brakkon.window, L"edit", IsGuidText));
 }
 
 TEST(BrakkonFromOutside, WindowAtEveryScale) {
   AtScale scale(144);
   RunningProgram brakkon(L"Brakkon.exe", L"Tessaly");
-  CheckLayout(brakkon, BrakkonRows(Folder()), 4680, 4590, false, 144);
+  ASSERT_TRUE(brakkon.Started());
+  CheckLayout(brakkon, BrakkonRows(Folder(), GuidShown(brakkon)), 4680, 4590, false, 144);
 }
 
 TEST(BrakkonFromOutside, WindowControlsAndUse) {
   RunningProgram brakkon(L"Brakkon.exe", L"Tessaly");
   ASSERT_TRUE(brakkon.Started());
-  const std::wstring folder = Folder();
-  CheckLayout(brakkon, BrakkonRows(folder), 4680, 4590, false, 96);
+  const std::wstring folder = Folder(), first = GuidShown(brakkon);
+  CheckLayout(brakkon, BrakkonRows(folder, first), 4680, 4590, false, 96);
   if (HasFatalFailure()) return;
-  const auto& c = brakkon.controls;
-  HWND option2 = c[1], criar = c[2], adicionar = c[3], text1 = c[5], text2 = c[7], check = c[8],
-       text3 = c[11], text4 = c[13];
-  EXPECT_FALSE(Style(c[9]) & WS_BORDER);
+  const HWND w = brakkon.window,
+             option1 = FindChild(w, L"button", L"Install for current user only (HKCU)"),
+             option2 = FindChild(w, L"button", L"Install for all users (HKLM)"),
+             criar = FindChild(w, L"button", L"Criar GUID"),
+             adicionar = FindChild(w, L"button", L"Adicionar ao registro"),
+             guidBox = FindChild(w, L"edit", first),
+             check = FindChild(w, L"button", L"Button visible"),
+             text4 = FindChild(w, L"edit", L"Fennimot");
+  EXPECT_FALSE(GetWindowLongW(FindChild(w, L"static", L""), GWL_STYLE) & WS_BORDER);
   // The Tab walk is the table's: labels and the picture take no focus.
-  EXPECT_EQ(brakkon.Focus(), c[0]);
-  for (HWND next : {criar, adicionar, text1, text2, check, text3, text4, c[0]}) {
-    brakkon.Press(VK_TAB);
-    EXPECT_TRUE(WaitFor([&] { return brakkon.Focus() == next; }));
-  }
+  CheckTabWalk(brakkon, {option1, criar, adicionar, guidBox,
+                         FindChild(w, L"edit", folder + L"\\Fennimot.exe"), check,
+                         FindChild(w, L"edit", folder + L"\\Files\\fennimot.ico"), text4, option1});
 
-  const std::wstring first = TextOf(text1);
-  EXPECT_TRUE(IsGuidText(first));
   brakkon.Click(criar);
-  const std::wstring guid = TextOf(text1);
+  const std::wstring guid = TextOf(guidBox);
   EXPECT_TRUE(IsGuidText(guid));
   EXPECT_NE(guid, first);
 
@@ -241,32 +262,47 @@ TEST(BrakkonFromOutside, WindowControlsAndUse) {
   const std::wstring typed = L"Bot\u00e3o \u65e5\u672c \u03a9";
   brakkon.Type(text4, typed);
   EXPECT_EQ(TextOf(text4), typed);
-  DeleteKey(HKEY_CURRENT_USER, guid);
+  RegDeleteTreeW(HKEY_CURRENT_USER, (kExtensions + guid).c_str());
   brakkon.Click(adicionar);
-  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, guid, L"ButtonText"), typed);
-  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, guid, L"Exec"), folder + L"\\Fennimot.exe");
-  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, guid, L"HotIcon"), folder + L"\\Files\\fennimot.ico");
-  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, guid, L"CLSID"),
-            L"{1FBA04EE-3024-11d2-8F1F-0000F87ABD16}");
-  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, guid, L"Default Visible"), L"Yes");
+  const Texts written = {{L"ButtonText", L"Bot\u00e3o \u65e5\u672c \u03a9"},
+                         {L"Exec", folder + L"\\Fennimot.exe"},
+                         {L"Icon", folder + L"\\Files\\fennimot.ico"},
+                         {L"HotIcon", folder + L"\\Files\\fennimot.ico"},
+                         {L"CLSID", L"{1FBA04EE-3024-11d2-8F1F-0000F87ABD16}"},
+                         {L"Default Visible", L"Yes"}};
+  EXPECT_EQ(driver::RegistryTexts(HKEY_CURRENT_USER, kExtensions + guid), written);
 
   // The same GUID again writes nothing.
   brakkon.Type(text4, L"changed");
   brakkon.Click(adicionar);
-  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, guid, L"ButtonText"), typed);
+  EXPECT_EQ(driver::RegistryTexts(HKEY_CURRENT_USER, kExtensions + guid), written);
 
-  // All users: the machine hive.
+  // All users, the button hidden: the machine hive.
   brakkon.Click(option2);
-  EXPECT_EQ(SendMessageW(option2, BM_GETCHECK, 0, 0), BST_CHECKED);
-  EXPECT_EQ(SendMessageW(c[0], BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  EXPECT_EQ(SendMessageW(option1, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  brakkon.Click(check);
   brakkon.Click(criar);
-  const std::wstring machineGuid = TextOf(text1);
+  const std::wstring machineGuid = TextOf(guidBox);
   brakkon.Click(adicionar);
-  EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, machineGuid, L"ButtonText"), L"changed");
-  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, machineGuid, L"ButtonText"), L"<absent>");
+  const Texts machine = driver::RegistryTexts(HKEY_LOCAL_MACHINE, kExtensions + machineGuid);
+  EXPECT_EQ(machine.at(L"ButtonText"), L"changed");
+  EXPECT_EQ(machine.at(L"Default Visible"), L"No");
+  EXPECT_EQ(driver::RegistryTexts(HKEY_CURRENT_USER, kExtensions + machineGuid), Texts{});
 
-  DeleteKey(HKEY_CURRENT_USER, guid);
-  DeleteKey(HKEY_LOCAL_MACHINE, machineGuid);
+  // A key of that name that grants reading only counts as absent, and
+  // nothing is written into it.
+  brakkon.Click(criar);
+  const std::wstring locked = kExtensions + TextOf(guidBox);
+  SetKeyRights(HKEY_LOCAL_MACHINE, locked, KEY_READ | WRITE_DAC | DELETE);
+  brakkon.Click(adicionar);
+  EXPECT_EQ(driver::RegistryTexts(HKEY_LOCAL_MACHINE, locked), Texts{});
+  SetKeyRights(HKEY_LOCAL_MACHINE, locked, KEY_ALL_ACCESS);
+
+  for (const auto& [root, path] : {std::pair{HKEY_CURRENT_USER, kExtensions + guid},
+                                   {HKEY_LOCAL_MACHINE, kExtensions + machineGuid},
+                                   {HKEY_LOCAL_MACHINE, locked}}) {
+    RegDeleteTreeW(root, path.c_str());
+  }
   PostMessageW(brakkon.window, WM_CLOSE, 0, 0);
   EXPECT_EQ(brakkon.ExitCode(5000), 0u);
 }

@@ -40,8 +40,13 @@ std::wstring ClassOf(HWND h) {
 }
 
 HWND FindChild(HWND window, const std::wstring& className, const std::wstring& text) {
+  return FindChild(window, className, [&](const std::wstring& shown) { return shown == text; });
+}
+
+HWND FindChild(HWND window, const std::wstring& className,
+               const std::function<bool(const std::wstring&)>& matches) {
   for (HWND h = GetWindow(window, GW_CHILD); window && h; h = GetWindow(h, GW_HWNDNEXT)) {
-    if (ClassOf(h) == className && TextOf(h) == text) return h;
+    if (ClassOf(h) == className && matches(TextOf(h))) return h;
   }
   return nullptr;
 }
@@ -61,9 +66,6 @@ RunningProgram::RunningProgram(const wchar_t* exe, const wchar_t* caption) {
   if (WaitFor([&] { return (found = FindWindowW(nullptr, caption)) && IsWindowVisible(found); },
               15000)) {
     window = found;
-  }
-  for (HWND h = GetWindow(window, GW_CHILD); window && h; h = GetWindow(h, GW_HWNDNEXT)) {
-    controls.push_back(h);
   }
 }
 
@@ -263,6 +265,25 @@ bool RunningProgram::Capture(const std::wstring& path) const {
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
   return ok;
+}
+
+std::map<std::wstring, std::wstring> RegistryTexts(HKEY root, const std::wstring& path) {
+  std::map<std::wstring, std::wstring> texts;
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return texts;
+  wchar_t name[256];
+  wchar_t data[1024];
+  DWORD nameLength = 256, type = 0, size = sizeof(data);
+  for (DWORD i = 0; RegEnumValueW(key, i, name, &nameLength, nullptr, &type,
+                                  reinterpret_cast<BYTE*>(data), &size) == ERROR_SUCCESS;
+       ++i, nameLength = 256, size = sizeof(data)) {
+    const size_t units = size / sizeof(wchar_t);
+    const bool sound = type == REG_SZ && size % 2 == 0 && units > 0 && data[units - 1] == L'\0' &&
+                       std::wstring(data, units - 1).find(L'\0') == std::wstring::npos;
+    texts[name] = sound ? std::wstring(data, units - 1) : L"<bad REG_SZ>";
+  }
+  RegCloseKey(key);
+  return texts;
 }
 
 }  // namespace driver

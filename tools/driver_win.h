@@ -4,6 +4,8 @@
 // captures what it shows. Nothing here links any code of the programs.
 #include <windows.h>
 
+#include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -26,6 +28,9 @@ bool WaitFor(F condition, DWORD milliseconds = 3000, DWORD pollMs = 10) {
 
 // The child of `window` with this class (lower case) and text, or null.
 HWND FindChild(HWND window, const std::wstring& className, const std::wstring& text);
+// The first child of this class whose text `matches`, or null.
+HWND FindChild(HWND window, const std::wstring& className,
+               const std::function<bool(const std::wstring&)>& matches);
 
 class RunningProgram {
  public:
@@ -53,7 +58,6 @@ class RunningProgram {
   bool Capture(const std::wstring& path) const;
 
   HWND window = nullptr;
-  std::vector<HWND> controls;  // in tab order
 
  private:
   PROCESS_INFORMATION process_{};
@@ -84,6 +88,11 @@ class TestShell {
   HWND control_ = nullptr;
   std::vector<HWND> opened_;
 };
+
+// A registry key's values by name, as text: a REG_SZ less its one NUL. Any
+// other type, or a REG_SZ whose size is not its text and exactly one NUL,
+// reads "<bad REG_SZ>". Empty when the key cannot be opened.
+std::map<std::wstring, std::wstring> RegistryTexts(HKEY root, const std::wstring& path);
 
 // The lines of another process's list box, in order.
 std::vector<std::wstring> ListLines(HWND list);

@@ -22,24 +22,11 @@ void Say(const std::wstring& text) {
 
 bool ShowKey(const std::wstring& guid) {
   const std::wstring path = L"Software\\Microsoft\\Internet Explorer\\Extensions\\" + guid;
-  HKEY key;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
-    Say(L"Brakkon: no key HKEY_CURRENT_USER\\" + path);
-    return false;
-  }
-  Say(L"Brakkon wrote HKEY_CURRENT_USER\\" + path + L":");
-  for (DWORD i = 0;; ++i) {
-    wchar_t name[256], data[1024];
-    DWORD nameSize = 256, dataSize = sizeof(data) - sizeof(wchar_t), type = 0;
-    if (RegEnumValueW(key, i, name, &nameSize, nullptr, &type, reinterpret_cast<BYTE*>(data),
-                      &dataSize) != ERROR_SUCCESS) {
-      break;
-    }
-    data[dataSize / sizeof(wchar_t)] = L'\0';
-    Say(L"    " + std::wstring(name) + L" (REG_SZ) = " + data);
-  }
-  RegCloseKey(key);
-  return true;
+  const auto texts = driver::RegistryTexts(HKEY_CURRENT_USER, path);
+  Say(texts.empty() ? L"Brakkon: no key HKEY_CURRENT_USER\\" + path
+                    : L"Brakkon wrote HKEY_CURRENT_USER\\" + path + L":");
+  for (const auto& [name, text] : texts) Say(L"    " + name + L" (REG_SZ) = " + text);
+  return !texts.empty();
 }
 
 // What Quorrin is for: a burst of pop-up windows, as a hostile site opens
@@ -52,7 +39,9 @@ bool ClosePopUps(const driver::RunningProgram& quorrin) {
     Say(L"run: the test shell did not come up");
     return false;
   }
-  HWND start = quorrin.controls[1], list = quorrin.controls[3], stop = quorrin.controls[5];
+  const HWND start = driver::FindChild(quorrin.window, L"button", L"Start Closing"),
+             list = driver::FindChild(quorrin.window, L"listbox", L""),
+             stop = driver::FindChild(quorrin.window, L"button", L"Stop Closing");
   const HWND folder = shell.Open(L"folder", L"C:\\Users\\Public", L"file:///C:/Users/Public");
   const size_t before = driver::ListLines(list).size();
   SendMessageW(start, BM_CLICK, 0, 0);
@@ -108,19 +97,20 @@ int wmain(int argc, wchar_t** argv) {
 
   driver::RunningProgram brakkon(L"Brakkon.exe", L"Tessaly");
   driver::RunningProgram quorrin(L"Quorrin.exe", L"Quorrin - Porn Site Closer");
-  if (!brakkon.Started() || !quorrin.Started() || brakkon.controls.size() < 5 ||
-      quorrin.controls.size() < 6) {
+  if (!brakkon.Started() || !quorrin.Started()) {
     Say(L"run: the programs did not come up");
     return 1;
   }
 
   // Brakkon: "Adicionar ao registro" writes the key named after the GUID.
-  const std::wstring guid = driver::TextOf(brakkon.controls[5]);  // after its label "Gui:"
+  const std::wstring guid = driver::TextOf(driver::FindChild(
+      brakkon.window, L"edit", [](const std::wstring& text) { return text.starts_with(L'{'); }));
   brakkon.Click(driver::FindChild(brakkon.window, L"button", L"Adicionar ao registro"));
   ok = ShowKey(guid) && ok;
 
   // Quorrin: "Start Closing" enables "Stop Closing", which switches it off.
-  HWND start = quorrin.controls[1], stop = quorrin.controls[5];
+  const HWND start = driver::FindChild(quorrin.window, L"button", L"Start Closing"),
+             stop = driver::FindChild(quorrin.window, L"button", L"Stop Closing");
   quorrin.Click(start);
   const bool on = IsWindowEnabled(stop);
   Say(std::wstring(L"Quorrin: Start Closing pressed; Stop Closing is ") +
@@ -139,7 +129,7 @@ int wmain(int argc, wchar_t** argv) {
     ok = saved && ok;
   }
 
-  PostMessageW(quorrin.controls[2], BM_CLICK, 0, 0);  // "Close"
+  PostMessageW(driver::FindChild(quorrin.window, L"button", L"Close"), BM_CLICK, 0, 0);
   PostMessageW(brakkon.window, WM_CLOSE, 0, 0);
   const bool closed = quorrin.ExitCode(5000) == 0 && brakkon.ExitCode(5000) == 0;
   Say(closed ? L"both programs closed" : L"a program did not close");

@@ -104,8 +104,7 @@ TEST(Form1Test, SweepLogsEachHtmlWindowAsAGroupThenQuitsIt) {
               std::make_tuple(1, 1));
     EXPECT_EQ(std::make_tuple(t.shell.Calls(kDocument), t.shell.Calls(kIsHtml)),
               std::make_tuple(c.documents, c.htmlTests));
-    EXPECT_EQ(t.shell.Calls(kLocationName) + t.shell.Calls(kLocationURL) +
-                  t.shell.Calls(kFullName),
+    EXPECT_EQ(t.shell.Calls(kLocationName) + t.shell.Calls(kLocationURL) + t.shell.Calls(kFullName),
               c.values);
     EXPECT_EQ(t.form.CurrentBrowser, nullptr);
   }

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "closer/form1.h"
-#include "closer/tests/log_lines.h"
 #include "closer/shell_windows_model.h"
+#include "closer/tests/log_lines.h"
 #include "toolkit/model/model_window.h"
 #include "toolkit/tests/caption_fit_win.h"
 #include "toolkit/win32/window_win.h"
@@ -235,8 +235,7 @@ TEST(ComShellWindowsTest, ASweepLetsGoOfEveryReferenceItTook) {
   c.quitHr = E_FAIL;
   ComShellWindows windows;
   // The folder's document as an item of its own: no browser, passed over.
-  windows.enumerator.items = {&a,          &view, &blank, &folder, &unreadable,
-                              &untestable, &b,    &c};
+  windows.enumerator.items = {&a, &view, &blank, &folder, &unreadable, &untestable, &b, &c};
   const std::vector<const RefCount*> all = {&html, &folder, &broken,     &a,
                                             &view, &blank,  &unreadable, &untestable,
                                             &b,    &c,      &windows,    &windows.enumerator};

@@ -24,7 +24,8 @@ inline int NarrowestCaptionMargin(HWND window, UINT dpi) {
     const LONG kind = GetWindowLongW(h, GWL_STYLE) & BS_TYPEMASK;
     const bool boxed = button && kind != BS_PUSHBUTTON && kind != BS_DEFPUSHBUTTON;
     HDC dc = GetDC(h);
-    const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(h, WM_GETFONT, 0, 0)));
+    const HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(h, WM_GETFONT, 0, 0)));
     SIZE size{};
     GetTextExtentPoint32W(dc, text, length, &size);
     SelectObject(dc, old);
