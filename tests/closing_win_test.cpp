@@ -33,6 +33,16 @@ std::vector<std::wstring> Join(std::initializer_list<std::vector<std::wstring>> 
   return all;
 }
 
+// Once Quorrin is between sweeps it holds the collection and nothing else:
+// no document, no enumeration, no browser, not even a closed one.
+void ExpectNothingHeld(const TestShell& shell) {
+  for (const auto what : {TestShell::kDocuments, TestShell::kEnumerations,
+                          TestShell::kBrowserReferences, TestShell::kClosedBrowsers}) {
+    EXPECT_TRUE(WaitFor([&] { return shell.Count(what) == 0; }))
+        << "held: " << what << " " << shell.Count(what);
+  }
+}
+
 struct Quorrin {
   RunningProgram program{L"Quorrin.exe", L"Quorrin - Porn Site Closer"};
   HWND Button(const wchar_t* caption) const {
@@ -59,7 +69,8 @@ TEST(QuorrinClosing, LogsAndClosesPagesOnlyInTheCollectionsOrder) {
   const std::wstring bidi = L"\u202Egnp.exe\u202C cute cats";
   const HWND c = shell.Open(L"page", bidi, L"http://c.example/");
   const HWND d = shell.Open(L"page", std::wstring(L"nul\0here", 8), L"http://d.example/");
-  const HWND e = shell.Open(L"page", std::wstring(L"half ") + wchar_t(0xD83D), L"http://e.example/");
+  const HWND e =
+      shell.Open(L"page", std::wstring(L"half ") + wchar_t(0xD83D), L"http://e.example/");
   for (HWND h : {a, folder, none, b, empty, c, d, e}) ASSERT_TRUE(IsWindow(h));
 
   Quorrin q;
@@ -97,6 +108,8 @@ TEST(QuorrinClosing, LogsAndClosesPagesOnlyInTheCollectionsOrder) {
   EXPECT_TRUE(IsWindow(stubborn));
   EXPECT_TRUE(IsWindow(folder));
   EXPECT_TRUE(IsWindow(none));
+  SendMessageW(q.stop(), BM_CLICK, 0, 0);
+  ExpectNothingHeld(shell);
 }
 
 TEST(QuorrinClosing, AValueThatCannotBeReadCostsOnlyItsLine) {
@@ -118,6 +131,7 @@ TEST(QuorrinClosing, AValueThatCannotBeReadCostsOnlyItsLine) {
     return true;
   }));
   SendMessageW(q.stop(), BM_CLICK, 0, 0);
+  ExpectNothingHeld(shell);
   EXPECT_EQ(ListLines(q.list()), Join({Group({L"http://1.example/", path}), Group({L"T2", path}),
                                        Group({L"T3", L"http://3.example/"}),
                                        Group({longTitle, L"http://4.example/", path})}));

@@ -30,8 +30,7 @@ int wmain(int argc, wchar_t** argv) {
   if (argc == 2) {
     if (HWND shell = FindWindowW(L"BrowserShellControl", nullptr)) {
       std::wstring command = L"page\t" + std::wstring(argv[1]) + L"\t" + argv[1];
-      COPYDATASTRUCT data{0, static_cast<DWORD>(command.size() * sizeof(wchar_t)),
-                          command.data()};
+      COPYDATASTRUCT data{0, static_cast<DWORD>(command.size() * sizeof(wchar_t)), command.data()};
       SendMessageW(shell, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
     }
   }

@@ -78,6 +78,9 @@ class TestShell {
   // `kind`: page, folder, none, later, stubborn, notitle, nourl, nopath, slow.
   // Returns the new window, shown before this returns.
   HWND Open(const std::wstring& kind, const std::wstring& title, const std::wstring& url);
+  // References that clients hold on the shell's objects.
+  enum Held { kDocuments, kEnumerations, kBrowserReferences, kClosedBrowsers };
+  long Count(Held what) const { return static_cast<long>(SendMessageW(control_, WM_APP, what, 0)); }
   // The shell's process dies, as a crashed Explorer does, and a new one
   // starts; returns once it is ready.
   bool Restart();

@@ -180,18 +180,5 @@ TEST(RegisterToolbarButtonTest, EachRegistryCallFailingInTurn) {
   std::printf("registry failure points exercised: %zu\n", calls.size());
 }
 
-TEST(UniqueKeyTest, ClosesEachHandleOnceAcrossMoves) {
-  RegistryModel registry;
-  {
-    UniqueKey first = OpenRegKey(registry, kHkeyCurrentUser, u"");
-    UniqueKey second = OpenRegKey(registry, kHkeyCurrentUser, u"");
-    first = std::move(second);  // closes what first held
-    UniqueKey third(std::move(first));
-    EXPECT_TRUE(third && registry.OpenHandles() == 1);
-  }
-  EXPECT_EQ(registry.OpenHandles(), 0u);
-  for (const model::Call& call : registry.Calls()) EXPECT_EQ(call.status, kSuccess);
-}
-
 }  // namespace
 }  // namespace registrar

@@ -14,18 +14,15 @@ inline void CheckFailureNumbers(Window& window) {
   PictureBox& picture =
       window.AddPictureBox({.name = "Picture", .caption = u"", .rect = {0, 300, 600, 600}});
   ListBox& list = window.AddListBox({.name = "List", .caption = u"", .rect = {0, 900, 900, 900}});
-  list.AddItem(String(u"a\0b", 3));
-  EXPECT_EQ(list.Item(0), u"a\uFFFDb");
+  list.AddItem(u"a");
   const struct {
     const char* what;
     std::function<void()> act;
     long number;
   } cases[] = {
       {.what = "check state 3", .act = [&] { check.SetState(3); }, .number = 380},
-      {.what = "check state -1", .act = [&] { check.SetState(-1); }, .number = 380},
       {.what = "border style 2", .act = [&] { picture.SetBorderStyle(2); }, .number = 380},
       {.what = "line 1 of 1", .act = [&] { list.Item(1); }, .number = 381},
-      {.what = "line -1", .act = [&] { list.Item(-1); }, .number = 381},
   };
   for (const auto& c : cases) {
     try {

@@ -17,6 +17,10 @@
 // nopath, slow (every call takes 200 ms), hung (no call returns until the
 // window gets WM_USER once), or several joined by '+'. The reply is the new
 // window's handle.
+//
+// WM_APP to the control window answers how many references clients hold,
+// as `wParam` asks: 0 documents, 1 enumerations, 2 browser references beyond
+// the shell's own, 3 browsers closed but still referenced.
 #include <windows.h>
 // windows.h first.
 #include <exdisp.h>
@@ -51,9 +55,9 @@ enum Kind : unsigned {
 
 unsigned KindOf(const std::wstring& names) {
   static const std::pair<const wchar_t*, Kind> kinds[] = {
-      {L"folder", kFolder},   {L"none", kNone},   {L"later", kLater}, {L"stubborn", kStubborn},
-      {L"notitle", kNoTitle}, {L"nourl", kNoUrl}, {L"nopath", kNoPath}, {L"slow", kSlow},
-      {L"hung", kHung}};
+      {L"folder", kFolder},     {L"none", kNone},       {L"later", kLater},
+      {L"stubborn", kStubborn}, {L"notitle", kNoTitle}, {L"nourl", kNoUrl},
+      {L"nopath", kNoPath},     {L"slow", kSlow},       {L"hung", kHung}};
   unsigned kind = kPage;
   for (size_t at = 0; at <= names.size();) {
     const size_t plus = std::min(names.find(L'+', at), names.size());
@@ -110,10 +114,14 @@ HRESULT Offer(Interface* self, bool offered, void** out) {
   }                                                  \
   LONG refs_ = 1;
 
+// Objects alive that only clients keep alive.
+LONG g_documents = 0, g_enumerations = 0, g_closedBrowsers = 0;
+
 // A page or a folder view; only a page answers the HTML document interface.
 class Document final : public IDispatch {
  public:
-  explicit Document(bool html) : html_(html) {}
+  explicit Document(bool html) : html_(html) { ++g_documents; }
+  ~Document() { --g_documents; }
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
     return Offer(static_cast<IDispatch*>(this),
                  iid == IID_IUnknown || iid == IID_IDispatch || (html_ && iid == kDispHtmlDocument),
@@ -135,9 +143,14 @@ class Browser final : public IWebBrowser2 {
  public:
   Browser(unsigned kind, std::wstring title, std::wstring url)
       : kind_(kind), title_(std::move(title)), url_(std::move(url)) {}
+  ~Browser() {
+    if (closed) --g_closedBrowsers;
+  }
+  LONG References() const { return refs_; }
 
   HWND window = nullptr;
   bool hasPage = false;
+  bool closed = false;  // its window is gone
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
     return Offer(static_cast<IWebBrowser2*>(this),
@@ -266,12 +279,14 @@ std::vector<Browser*> g_browsers;
 class Enumeration final : public IEnumVARIANT {
  public:
   Enumeration() {
+    ++g_enumerations;
     for (Browser* b : g_browsers) {
       b->AddRef();
       items_.push_back(b);
     }
   }
   ~Enumeration() {
+    --g_enumerations;
     for (Browser* b : items_) b->Release();
   }
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
@@ -385,6 +400,8 @@ LRESULT CALLBACK BrowserProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
         g_browsers.erase(std::remove(g_browsers.begin(), g_browsers.end(), browser),
                          g_browsers.end());
         browser->window = nullptr;
+        browser->closed = true;
+        ++g_closedBrowsers;
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
         browser->Release();
       }
@@ -433,6 +450,12 @@ LRESULT CALLBACK ControlProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
       Open(L"page\tPop-up " + n + L"\thttp://popup.example/" + n);
     }
     return 0;
+  }
+  if (message == WM_APP) {
+    LONG extra = 0;
+    for (const Browser* b : g_browsers) extra += b->References() - 1;
+    const LONG counts[] = {g_documents, g_enumerations, extra, g_closedBrowsers};
+    return wp < 4 ? counts[wp] : -1;
   }
   if (message == WM_DESTROY) PostQuitMessage(0);
   return DefWindowProcW(window, message, wp, lp);

@@ -1,7 +1,7 @@
-#pragma once
-// Whether every caption of a window fits its control, in the control's own
-// font: labels and push buttons whole, check boxes and option buttons less
-// their box. For the programs' tests on the real controls.
+// Both programs' windows on the real controls, in the real dialog font: the
+// layout's twips were drawn for the 8-point font, and every caption must be
+// whole in it at 100 % and at 150 %: labels and push buttons whole, check
+// boxes and option buttons less their box.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -10,10 +10,17 @@
 #include <cstdio>
 #include <string>
 
-namespace toolkit::testing {
+#include "closer/form1.h"
+#include "closer/shell_windows_model.h"
+#include "registrar/form1.h"
+#include "registrar/guid_win.h"
+#include "registrar/registry_win.h"
+#include "toolkit/win32/window_win.h"
+
+namespace {
 
 // The narrowest margin, in pixels, left by a caption at the window's scale.
-inline int NarrowestCaptionMargin(HWND window, UINT dpi) {
+int NarrowestCaptionMargin(HWND window, UINT dpi) {
   int narrowest = INT_MAX;
   for (HWND h = GetWindow(window, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
     wchar_t cls[16] = {}, text[256] = {};
@@ -46,7 +53,7 @@ inline int NarrowestCaptionMargin(HWND window, UINT dpi) {
 
 // Every caption fits at 100 % and at 150 %: the window is moved to each
 // scale as Windows moves it to a monitor of that scale.
-inline void CheckCaptionsAtEveryScale(HWND window) {
+void CheckCaptionsAtEveryScale(HWND window) {
   for (const UINT dpi : {96u, 144u}) {
     RECT r{};
     GetWindowRect(window, &r);
@@ -56,4 +63,26 @@ inline void CheckCaptionsAtEveryScale(HWND window) {
   }
 }
 
-}  // namespace toolkit::testing
+struct NoLaunch final : closer::ShellLaunch {
+  void Open(toolkit::StringView) override {}
+};
+
+TEST(CaptionsFit, Quorrin) {
+  closer::model::ModelShellWindows shell;
+  NoLaunch launch;
+  toolkit::win32::Win32Window window(GetModuleHandleW(nullptr), closer::Form1::Design());
+  closer::Form1 form(window, shell, launch);
+  window.LoadAndShow();
+  CheckCaptionsAtEveryScale(window.Hwnd());
+}
+
+TEST(CaptionsFit, Brakkon) {
+  registrar::win32::Ole32GuidSource guids;
+  registrar::win32::Win32Registry registry;
+  toolkit::win32::Win32Window window(GetModuleHandleW(nullptr), registrar::Form1::Design());
+  registrar::Form1 form(window, guids, registry);
+  window.LoadAndShow();
+  CheckCaptionsAtEveryScale(window.Hwnd());
+}
+
+}  // namespace
