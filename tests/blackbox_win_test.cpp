@@ -4,6 +4,8 @@
 // code of the programs.
 #include <gtest/gtest.h>
 #include <windows.h>
+// windows.h first.
+#include <sddl.h>
 
 #include <map>
 #include <string>
@@ -178,23 +180,15 @@ bool IsGuidText(const std::wstring& text) {
   return text[15] == L'4';  // random, as CoCreateGuid makes them
 }
 
-// Gives Everyone exactly `rights` on the key.
-void SetKeyRights(HKEY root, const std::wstring& path, DWORD rights) {
-  SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
-  PSID everyone = nullptr;
-  AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone);
-  std::vector<BYTE> aclBytes(sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + GetLengthSid(everyone));
-  auto* acl = reinterpret_cast<ACL*>(aclBytes.data());
-  SECURITY_DESCRIPTOR descriptor;
-  InitializeAcl(acl, static_cast<DWORD>(aclBytes.size()), ACL_REVISION);
-  AddAccessAllowedAce(acl, ACL_REVISION, rights, everyone);
-  InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
-  SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE);
+// Gives everyone exactly the rights `sddl` names on the key, made if missing.
+void SetKeyRights(HKEY root, const std::wstring& path, const wchar_t* sddl) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor, nullptr);
   HKEY key = nullptr;
   RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, WRITE_DAC, nullptr, &key, nullptr);
-  EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor), ERROR_SUCCESS);
+  EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor), ERROR_SUCCESS);
   RegCloseKey(key);
-  FreeSid(everyone);
+  LocalFree(descriptor);
 }
 
 // Each label just before the text box it names, so that screen readers name
@@ -295,10 +289,10 @@ TEST(BrakkonFromOutside, WindowControlsAndUse) {
   // nothing is written into it.
   brakkon.Click(criar);
   const std::wstring locked = kExtensions + TextOf(guidBox);
-  SetKeyRights(HKEY_LOCAL_MACHINE, locked, KEY_READ | WRITE_DAC | DELETE);
+  SetKeyRights(HKEY_LOCAL_MACHINE, locked, L"D:(A;;KRWDSD;;;WD)");  // read, unlock, delete
   brakkon.Click(adicionar);
   EXPECT_EQ(driver::RegistryTexts(HKEY_LOCAL_MACHINE, locked), Texts{});
-  SetKeyRights(HKEY_LOCAL_MACHINE, locked, KEY_ALL_ACCESS);
+  SetKeyRights(HKEY_LOCAL_MACHINE, locked, L"D:(A;;KA;;;WD)");
 
   for (const auto& [root, path] : {std::pair{HKEY_CURRENT_USER, kExtensions + guid},
                                    {HKEY_LOCAL_MACHINE, kExtensions + machineGuid},

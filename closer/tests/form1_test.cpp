@@ -242,7 +242,7 @@ TEST(Form1Test, OpenHandsTheShellOnlyAWebAddress) {
       {u"http://a.test/\r\ncalc.exe", false}, {u"http://a.test/\u3000x", false},
       {u"http://a.test/\u00a0x", false}, {u"http://a.test/\u007f", false},
       {u"http://a.test/\u0085", false}, {String(u"http://a.test/\0.exe", 19), false}};
-  for (const char16_t c : std::u16string_view(u"<>\\^`{|}")) {
+  for (const char16_t c : std::u16string_view(u"\"<>\\^`{|}")) {
     texts.push_back({u"http://a.test/" + String(1, c), false});
   }
   // clang-format on
