@@ -30,10 +30,10 @@ function(add_program_resources target rcfile name version)
   # programs have always shown (1.00.0005): the first number, the second in
   # two digits, the last in four. The text goes unquoted, since windres
   # passes quotes on unreliably; the .rc quotes it.
-  string(REPLACE "." ";" parts "${version}")
-  list(GET parts 0 first)
-  list(GET parts 1 second)
-  list(GET parts 3 last)
+  string(REPLACE "." ";" pieces "${version}")
+  list(GET pieces 0 first)
+  list(GET pieces 1 second)
+  list(GET pieces 3 last)
   string(REGEX MATCH "..$" second "0${second}")
   string(REGEX MATCH "....$" last "000${last}")
   string(REPLACE "." "," numbers "${version}")
