@@ -43,7 +43,6 @@ class ModelShellWindows final : public ShellWindows {
   // The window closes: it is no longer listed, and calls through a reference
   // taken earlier fail, as with a browser that has gone.
   void Close(int id);
-  bool Listed(int id) const { return windows_.at(static_cast<size_t>(id)).listed; }
   ModelWindowState& Window(int id) { return windows_.at(static_cast<size_t>(id)).state; }
 
   // Quit requests so far, by window id, in order.

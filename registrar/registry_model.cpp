@@ -26,7 +26,7 @@ std::optional<std::vector<toolkit::String>> Split(const toolkit::String& path) {
 std::optional<Status> RegistryModel::Injected(Operation operation) {
   const int count = ++counts_[operation];
   for (const InjectedFailure& failure : failures_) {
-    if (failure.operation == operation && (failure.nth == kEveryCall || failure.nth == count)) {
+    if (failure.operation == operation && failure.nth == count) {
       return failure.status;
     }
   }

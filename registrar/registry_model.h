@@ -44,8 +44,6 @@ struct Call {
 
 class RegistryModel : public Registry {
  public:
-  inline static constexpr int kEveryCall = 0;
-
   Status CreateKey(KeyHandle root, const toolkit::String& sub_key, AccessMask access,
                    KeyHandle& key) override;
   Status OpenKey(KeyHandle root, const toolkit::String& sub_key, AccessMask access,
@@ -60,8 +58,7 @@ class RegistryModel : public Registry {
   void GrantOnly(KeyHandle root, const toolkit::String& path, AccessMask granted);
   void PutValue(KeyHandle root, const toolkit::String& path, const toolkit::String& name,
                 StoredValue value);
-  // The nth call (from 1) of an operation, or every call with kEveryCall,
-  // answers `status` and does nothing.
+  // The nth call (from 1) of an operation answers `status` and does nothing.
   void FailCall(Operation operation, int nth, Status status);
 
   // Inspection.
