@@ -6,6 +6,8 @@
 // windows.h first.
 #include <tlhelp32.h>
 
+#include <cstdio>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -98,18 +100,76 @@ TEST(QuorrinClosing, LogsAndClosesPagesOnlyInTheCollectionsOrder) {
   EXPECT_TRUE(WaitFor([&] { return !IsWindow(later); }));
   EXPECT_EQ(ListLines(q.list()), Join({first, Group({L"Later", L"http://c.example/", path})}));
   const HWND stubborn = shell.Open(L"stubborn", L"Stay", L"http://d.example/");
-  const auto before = ListLines(q.list()).size();
-  Sleep(1000);
-  // Logged again at every tick: about 1000 / 60 times, fewer when a sweep
-  // that crosses into the test shell outlasts the timer's period.
-  const auto groups = (ListLines(q.list()).size() - before) / 5;
-  EXPECT_GE(groups, 8u);
-  EXPECT_LE(groups, 17u);
+  const auto before = q.Lines();
+  ASSERT_TRUE(WaitFor([&] { return q.Lines() >= before + 15; }));
+  const auto lines = ListLines(q.list());
+  const auto stay = Group({L"Stay", L"http://d.example/", path});
+  EXPECT_EQ(std::vector<std::wstring>(lines.begin() + before, lines.begin() + before + 15),
+            Join({stay, stay, stay}));
   EXPECT_TRUE(IsWindow(stubborn));
   EXPECT_TRUE(IsWindow(folder));
   EXPECT_TRUE(IsWindow(none));
   SendMessageW(q.stop(), BM_CLICK, 0, 0);
   ExpectNothingHeld(shell);
+}
+
+// Sweeps run only while closing is on, one at each click of "Start Closing"
+// and one every 60 ms, counted by the test shell as the enumerations begun.
+TEST(QuorrinClosing, SweepsEvery60MillisecondsOnlyWhileClosingIsOn) {
+  TestShell shell;
+  ASSERT_TRUE(shell.Ready());
+  const std::wstring path = TestShell::Path();
+  // Listed first, an item that is no browser window: passed over.
+  const HWND other = shell.Open(L"notbrowser", L"No browser", L"http://other.example/");
+  const HWND a = shell.Open(L"page", L"A", L"http://a.example/");
+  const HWND b = shell.Open(L"page", L"B", L"http://b.example/");
+  Quorrin q;
+  ASSERT_TRUE(q.program.Started());
+  const auto sweepsIn3s = [&](const std::function<void()>& meanwhile) {
+    const long before = shell.Count(TestShell::kSweeps);
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < 3000;) meanwhile();
+    q.program.Settle();
+    return shell.Count(TestShell::kSweeps) - before;
+  };
+  const auto idle = [] { Sleep(10); };
+
+  long sweeps = shell.Count(TestShell::kSweeps);
+  Sleep(500);
+  EXPECT_EQ(shell.Count(TestShell::kSweeps), sweeps) << "before Start Closing";
+  EXPECT_TRUE(IsWindow(a) && IsWindow(b));
+
+  q.program.Click(q.start());
+  const auto lines = ListLines(q.list());
+  ASSERT_GE(lines.size(), 10u);
+  EXPECT_EQ(std::vector<std::wstring>(lines.begin(), lines.begin() + 10),
+            Join({Group({L"A", L"http://a.example/", path}),
+                  Group({L"B", L"http://b.example/", path})}));
+  EXPECT_TRUE(WaitFor([&] { return !IsWindow(a) && !IsWindow(b); }));
+  EXPECT_TRUE(IsWindow(other));
+
+  // 3000 / 60 = 50; a period of 50 ms gives 60, one of 100 ms gives 30.
+  const long ticks = sweepsIn3s(idle);
+  EXPECT_GE(ticks, 42);
+  EXPECT_LE(ticks, 55);
+  // A click while closing is on sweeps at once and leaves the countdown
+  // alone: clicked every 40 ms, the ticks still come.
+  long clicks = 0;
+  const long withClicks = sweepsIn3s([&] {
+    q.program.Click(q.start());
+    ++clicks;
+    Sleep(40);
+  });
+  EXPECT_GE(withClicks - clicks, 42) << clicks << " clicks";
+  EXPECT_LE(withClicks - clicks, 55) << clicks << " clicks";
+  std::printf("sweeps in 3 s: %ld; with %ld clicks of Start Closing: %ld\n", ticks, clicks,
+              withClicks);
+
+  q.program.Click(q.stop());
+  q.program.Settle();
+  sweeps = shell.Count(TestShell::kSweeps);
+  Sleep(500);
+  EXPECT_EQ(shell.Count(TestShell::kSweeps), sweeps) << "after Stop Closing";
+  EXPECT_EQ(q.Lines(), 10u);
 }
 
 TEST(QuorrinClosing, AValueThatCannotBeReadCostsOnlyItsLine) {

@@ -99,6 +99,7 @@ class Timer {
  public:
   virtual ~Timer() = default;
   virtual bool Enabled() const = 0;
+  // Switching on a timer that runs changes nothing: its countdown goes on.
   virtual void SetEnabled(bool enabled) = 0;
   virtual unsigned Interval() const = 0;  // milliseconds
   virtual void SetInterval(unsigned milliseconds) = 0;

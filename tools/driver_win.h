@@ -75,12 +75,16 @@ class TestShell {
 
   static std::wstring Path();
   bool Ready() const { return control_ != nullptr; }
-  // `kind`: page, folder, none, later, stubborn, notitle, nourl, nopath, slow.
+  // `kind`: page, folder, none, later, stubborn, notitle, nourl, nopath, slow,
+  // hung, notbrowser, or several joined by '+'.
   // Returns the new window, shown before this returns.
   HWND Open(const std::wstring& kind, const std::wstring& title, const std::wstring& url);
-  // References that clients hold on the shell's objects.
-  enum Held { kDocuments, kEnumerations, kBrowserReferences, kClosedBrowsers };
-  long Count(Held what) const { return static_cast<long>(SendMessageW(control_, WM_APP, what, 0)); }
+  // References that clients hold on the shell's objects, and the
+  // enumerations begun since the shell started: one a sweep.
+  enum Counted { kDocuments, kEnumerations, kBrowserReferences, kClosedBrowsers, kSweeps };
+  long Count(Counted what) const {
+    return static_cast<long>(SendMessageW(control_, WM_APP, what, 0));
+  }
   // The shell's process dies, as a crashed Explorer does, and a new one
   // starts; returns once it is ready.
   bool Restart();

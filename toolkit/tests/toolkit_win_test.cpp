@@ -45,6 +45,30 @@ TEST(Win32ToolkitTest, AClickableLabelShowsTheHandInItsColour) {
   ReleaseDC(link, dc);
 }
 
+// Switching on a timer that runs leaves its countdown alone. A busy machine
+// cannot make this pass wrongly: a restarted countdown ends no sooner than a
+// whole interval after the second switch.
+TEST(Win32TimerTest, SwitchingOnAgainKeepsTheCountdown) {
+  Win32Window window(GetModuleHandleW(nullptr), kDesign);
+  Timer& timer = window.AddTimer("Timer", 200);
+  DWORD ticked = 0;
+  timer.onTick = [&] { ticked = ticked ? ticked : GetTickCount(); };
+  timer.SetEnabled(true);
+  const DWORD first = GetTickCount();
+  Sleep(100);
+  const DWORD again = GetTickCount();
+  timer.SetEnabled(true);
+  while (!ticked && GetTickCount() - again < 1000) {
+    Pump();
+    Sleep(1);
+  }
+  ASSERT_NE(ticked, 0u);
+  std::printf("first tick %lu ms after switching on, %lu ms after switching on again\n",
+              ticked - first, ticked - again);
+  EXPECT_LT(ticked - again, 200u);
+  EXPECT_GE(ticked - first, 190u);
+}
+
 // The log only ever grows: appending must not slow down as it does.
 TEST(Win32ListBoxTest, AppendingStaysFlatAsTheListGrows) {
   Win32Window window(GetModuleHandleW(nullptr), kDesign);

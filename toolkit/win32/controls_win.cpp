@@ -161,7 +161,11 @@ Win32Timer::~Win32Timer() {
 }
 
 void Win32Timer::SetEnabled(bool enabled) {
-  enabled_ = enabled && !owner_.Ended();
+  enabled = enabled && !owner_.Ended();
+  // SetTimer would restart the countdown: a timer switched on at every tick
+  // would then tick late by however long each tick took.
+  if (enabled && enabled_) return;
+  enabled_ = enabled;
   Apply();
 }
 

@@ -15,18 +15,21 @@
 // with WM_COPYDATA: UTF-16 text "kind\ttitle\taddress", where kind is one of
 // page, folder, none, later (a page after 300 ms), stubborn, notitle, nourl,
 // nopath, slow (every call takes 200 ms), hung (no call returns until the
-// window gets WM_USER once), or several joined by '+'. The reply is the new
-// window's handle.
+// window gets WM_USER once), notbrowser (a listed item that is no browser: it
+// answers neither IWebBrowser2 nor for a document), or several joined by '+'.
+// The reply is the new window's handle.
 //
-// WM_APP to the control window answers how many references clients hold,
-// as `wParam` asks: 0 documents, 1 enumerations, 2 browser references beyond
-// the shell's own, 3 browsers closed but still referenced.
+// WM_APP to the control window answers, as `wParam` asks, how many
+// references clients hold (0 documents, 1 enumerations, 2 browser references
+// beyond the shell's own, 3 browsers closed but still referenced) or 4 how
+// many enumerations clients have begun: one a sweep.
 #include <windows.h>
 // windows.h first.
 #include <exdisp.h>
 #include <oleauto.h>
 
 #include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -51,13 +54,15 @@ enum Kind : unsigned {
   kNoPath = 1u << 6,
   kSlow = 1u << 7,
   kHung = 1u << 8,
+  kNotBrowser = 1u << 9,
 };
 
 unsigned KindOf(const std::wstring& names) {
   static const std::pair<const wchar_t*, Kind> kinds[] = {
       {L"folder", kFolder},     {L"none", kNone},       {L"later", kLater},
       {L"stubborn", kStubborn}, {L"notitle", kNoTitle}, {L"nourl", kNoUrl},
-      {L"nopath", kNoPath},     {L"slow", kSlow},       {L"hung", kHung}};
+      {L"nopath", kNoPath},     {L"slow", kSlow},       {L"hung", kHung},
+      {L"notbrowser", kNotBrowser}};
   unsigned kind = kPage;
   for (size_t at = 0; at <= names.size();) {
     const size_t plus = std::min(names.find(L'+', at), names.size());
@@ -116,6 +121,8 @@ HRESULT Offer(Interface* self, bool offered, void** out) {
 
 // Objects alive that only clients keep alive.
 LONG g_documents = 0, g_enumerations = 0, g_closedBrowsers = 0;
+// Enumerations begun since the start.
+LONG g_enumerationsBegun = 0;
 
 // A page or a folder view; only a page answers the HTML document interface.
 class Document final : public IDispatch {
@@ -153,9 +160,11 @@ class Browser final : public IWebBrowser2 {
   bool closed = false;  // its window is gone
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    const bool browser = !(kind_ & kNotBrowser);
     return Offer(static_cast<IWebBrowser2*>(this),
-                 iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_IWebBrowser ||
-                     iid == IID_IWebBrowserApp || iid == IID_IWebBrowser2,
+                 iid == IID_IUnknown || iid == IID_IDispatch ||
+                     (browser && (iid == IID_IWebBrowser || iid == IID_IWebBrowserApp ||
+                                  iid == IID_IWebBrowser2)),
                  out);
   }
   COUNTED
@@ -280,6 +289,7 @@ class Enumeration final : public IEnumVARIANT {
  public:
   Enumeration() {
     ++g_enumerations;
+    ++g_enumerationsBegun;
     for (Browser* b : g_browsers) {
       b->AddRef();
       items_.push_back(b);
@@ -454,8 +464,9 @@ LRESULT CALLBACK ControlProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
   if (message == WM_APP) {
     LONG extra = 0;
     for (const Browser* b : g_browsers) extra += b->References() - 1;
-    const LONG counts[] = {g_documents, g_enumerations, extra, g_closedBrowsers};
-    return wp < 4 ? counts[wp] : -1;
+    const LONG counts[] = {g_documents, g_enumerations, extra, g_closedBrowsers,
+                           g_enumerationsBegun};
+    return wp < std::size(counts) ? counts[wp] : -1;
   }
   if (message == WM_DESTROY) PostQuitMessage(0);
   return DefWindowProcW(window, message, wp, lp);
