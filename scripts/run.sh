@@ -11,8 +11,9 @@ for p in Quorrin Brakkon; do
 done
 
 if [ -n "${DISPLAY:-}" ]; then
-  # The test shell comes up first, with a button that opens pop-up windows.
-  exec "$root/scripts/with-wine.sh" bash -c "wine '$bin/BrowserShell.exe' /demo & sleep 1; wine '$bin/Brakkon.exe' & wine '$bin/Quorrin.exe' & wait"
+  # The session's test shell shows its window, whose button opens pop-up
+  # windows; the run ends, and the shell with it, once both programs are closed.
+  exec "$root/scripts/with-wine.sh" bash -c "wine '$bin/BrowserShell.exe' /demo & wine '$bin/Brakkon.exe' & b=\$!; wine '$bin/Quorrin.exe' & q=\$!; wait \$b \$q"
 fi
 
 shots="$root/build/screenshots"

@@ -36,6 +36,11 @@ void Win32Label::OnCommand(WORD code) {
 }
 
 HBRUSH Win32Label::OnColor(HDC dc) {
+  // A label's rectangle may reach a pixel into the box below it. It paints
+  // around what covers it, so that the box's border stays whole whichever of
+  // the two paints last. Excluded here, in the label's own painting: a
+  // static control draws through its parent's clipping, not its own.
+  for (const RECT& r : covered_) ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
   SetTextColor(dc, RGB(color_.red, color_.green, color_.blue));
   SetBkMode(dc, TRANSPARENT);
   return GetSysColorBrush(COLOR_BTNFACE);

@@ -191,8 +191,8 @@ HWND Win32Window::CreateChild(const wchar_t* className, DWORD style, DWORD exSty
       hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
   if (!child) ThrowLastError(("CreateWindowExW (" + design.name + ")").c_str());
   SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-  MoveWindow(child, ToPixels(design.rect.left), ToPixels(design.rect.top),
-             ToPixels(design.rect.width), ToPixels(design.rect.height), FALSE);
+  const RECT r = PixelRect(design.rect);
+  MoveWindow(child, r.left, r.top, r.right - r.left, r.bottom - r.top, FALSE);
   return child;
 }
 
@@ -300,6 +300,7 @@ void Win32Window::Quiesce() {
 void Win32Window::LoadAndShow() {
   gate_.Deliver(onLoad);
   if (ended_ || !hwnd_) return;
+  FindCoveredParts();
   if (design_.placement == Placement::kCenterScreen) {
     RECT rect{};
     GetWindowRect(hwnd_, &rect);
@@ -344,10 +345,30 @@ void Win32Window::ApplyDpi(UINT dpi, const RECT* suggested) {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   for (auto& control : controls_) {
-    const Rect& r = control->Design().rect;
+    const RECT r = PixelRect(control->Design().rect);
     SendMessageW(control->Hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-    MoveWindow(control->Hwnd(), ToPixels(r.left), ToPixels(r.top), ToPixels(r.width),
-               ToPixels(r.height), TRUE);
+    MoveWindow(control->Hwnd(), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+  }
+  FindCoveredParts();
+}
+
+RECT Win32Window::PixelRect(const Rect& twips) const {
+  return {ToPixels(twips.left), ToPixels(twips.top), ToPixels(twips.left) + ToPixels(twips.width),
+          ToPixels(twips.top) + ToPixels(twips.height)};
+}
+
+void Win32Window::FindCoveredParts() {
+  for (const auto& control : controls_) {
+    const RECT own = PixelRect(control->Design().rect);
+    std::vector<RECT> covered;
+    for (const auto& other : controls_) {
+      RECT overlap{};
+      const RECT theirs = PixelRect(other->Design().rect);
+      if (other == control || !IntersectRect(&overlap, &own, &theirs)) continue;
+      OffsetRect(&overlap, -own.left, -own.top);
+      covered.push_back(overlap);
+    }
+    control->SetCovered(std::move(covered));
   }
 }
 

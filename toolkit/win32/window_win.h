@@ -29,6 +29,9 @@ class ControlBase {
   // WM_CTLCOLORSTATIC: a brush if the control paints itself differently.
   virtual HBRUSH OnColor(HDC /*dc*/) { return nullptr; }
   virtual bool WantsHandCursor() const { return false; }
+  // The parts of this control that other controls cover, in its own
+  // coordinates; set at every layout.
+  void SetCovered(std::vector<RECT> covered) { covered_ = std::move(covered); }
   // Work the control posted to itself through the window, run after the
   // current handler (see Win32Window::PostDeferred).
   virtual void OnDeferred() {}
@@ -46,6 +49,7 @@ class ControlBase {
   Win32Window& owner_;
   HWND hwnd_;
   ControlDesign design_;
+  std::vector<RECT> covered_;
 };
 
 class Win32Timer;
@@ -98,6 +102,8 @@ class Win32Window final : public Window {
   T& Add(const wchar_t* className, DWORD style, DWORD exStyle, const ControlDesign& design);
   ControlBase* Find(HWND child) const;
   void ApplyDpi(UINT dpi, const RECT* suggested);
+  RECT PixelRect(const Rect& twips) const;
+  void FindCoveredParts();
   void ReportFailure(const std::string& message);
 
   HINSTANCE instance_;

@@ -41,6 +41,8 @@ constexpr GUID kDispHtmlDocument = {
 constexpr GUID kTestShellWindows = {
     0xdd7859fd, 0xd7fb, 0x48c4, {0xb8, 0x71, 0xa4, 0x8c, 0xc2, 0xa5, 0x32, 0x13}};
 constexpr UINT_PTR kLaterTimer = 1;
+// To the control window: show the demonstration's window and its button.
+constexpr UINT kShowDemo = WM_APP + 1;
 
 // What a window plays; "slow+stubborn" combines two.
 enum Kind : unsigned {
@@ -420,6 +422,12 @@ LRESULT CALLBACK BrowserProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
   return DefWindowProcW(window, message, wp, lp);
 }
 
+RECT WorkArea() {
+  RECT work{0, 0, 1024, 768};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  return work;
+}
+
 HWND Open(const std::wstring& command) {
   const size_t tab1 = command.find(L'\t');
   const size_t tab2 = tab1 == std::wstring::npos ? tab1 : command.find(L'\t', tab1 + 1);
@@ -430,11 +438,15 @@ HWND Open(const std::wstring& command) {
   browser->hasPage = !(kind & (kNone | kLater | kFolder));
   // A title of any length is the page's; the window caption is cut short.
   const std::wstring caption = browser->Title().substr(0, 200);
+  // A cascade at the top of the screen, above the centred Quorrin and right
+  // of Brakkon at the top left, so that neither is hidden.
   static int opened = 0;
-  const int offset = 30 * (opened++ % 12);
+  const int offset = 24 * (opened++ % 8);
+  const RECT work = WorkArea();
   HWND window = CreateWindowExW(0, L"TestBrowser", caption.c_str(),
-                                WS_OVERLAPPEDWINDOW | WS_VISIBLE, 700 + offset, 40 + offset, 360,
-                                160, nullptr, nullptr, GetModuleHandleW(nullptr), browser);
+                                WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                (work.left + work.right) / 2 - 264 + offset, work.top + 20 + offset,
+                                360, 160, nullptr, nullptr, GetModuleHandleW(nullptr), browser);
   if (!window) {
     browser->Release();
     return nullptr;
@@ -451,6 +463,21 @@ LRESULT CALLBACK ControlProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
     const std::wstring command(static_cast<const wchar_t*>(data->lpData),
                                data->cbData / sizeof(wchar_t));
     return reinterpret_cast<LRESULT>(Open(command));
+  }
+  if (message == kShowDemo) {
+    // At the left, half-way down: beside the centred Quorrin and below
+    // Brakkon at the top left, not under either.
+    if (!GetWindow(window, GW_CHILD)) {
+      CreateWindowExW(0, L"BUTTON", L"Open 5 pop-up windows", WS_CHILD | WS_VISIBLE, 10, 10, 230,
+                      30, window, nullptr, GetModuleHandleW(nullptr), nullptr);
+    }
+    const RECT work = WorkArea();
+    RECT own{};
+    GetWindowRect(window, &own);
+    SetWindowPos(window, HWND_TOP, work.left,
+                 (work.top + work.bottom - (own.bottom - own.top)) / 2, 0, 0, SWP_NOSIZE);
+    ShowWindow(window, SW_SHOWNORMAL);
+    return 0;
   }
   if (message == WM_COMMAND && HIWORD(wp) == BN_CLICKED) {
     // The demonstration's button: a burst of pop-ups, as a hostile site opens them.
@@ -479,8 +506,19 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR args, int) {
   const bool demo = std::wstring(args) == L"/demo";
   // One shell at a time: COM may start one on demand while another is
   // being started by hand, and a client must find the windows it serves.
+  // The Wine session has usually started one already: /demo then shows
+  // that one's window.
   CreateMutexW(nullptr, FALSE, L"BrowserShell");
-  if (GetLastError() == ERROR_ALREADY_EXISTS) return 1;
+  if (GetLastError() == ERROR_ALREADY_EXISTS) {
+    if (!demo) return 1;
+    for (int i = 0; i < 100; ++i, Sleep(50)) {
+      if (HWND running = FindWindowW(L"BrowserShellControl", nullptr)) {
+        PostMessageW(running, kShowDemo, 0, 0);
+        return 0;
+      }
+    }
+    return 1;
+  }
   if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
   static Factory factory;
   DWORD cookie = 0;
@@ -505,11 +543,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR args, int) {
                                  WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT,
                                  CW_USEDEFAULT, 260, 90, nullptr, nullptr, instance, nullptr);
   if (!control) return 1;
-  if (demo) {
-    CreateWindowExW(0, L"BUTTON", L"Open 5 pop-up windows", WS_CHILD | WS_VISIBLE, 10, 10, 230, 30,
-                    control, nullptr, instance, nullptr);
-    ShowWindow(control, SW_SHOWNORMAL);
-  }
+  if (demo) SendMessageW(control, kShowDemo, 0, 0);
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     TranslateMessage(&msg);
