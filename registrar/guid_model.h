@@ -1,14 +1,23 @@
 #pragma once
-// A GUID source without COM: random version-4 GUIDs from the operating
-// system's entropy source, rendered as StringFromGUID2 renders them.
+// A GUID source without COM, for tests: its two calls answer as it is told.
 #include "registrar/guid.h"
 
-namespace registrar {
+namespace registrar::model {
 
-class RandomGuidSource : public GuidSource {
+class ScriptedGuidSource : public GuidSource {
  public:
+  // CreateGuid returns `createStatus`; StringFromGuid writes `text` and a
+  // NUL when the capacity holds them, and returns `stringResult`, else 0.
+  ScriptedGuidSource(std::int32_t createStatus, int stringResult, toolkit::String text)
+      : createStatus_(createStatus), stringResult_(stringResult), text_(std::move(text)) {}
   std::int32_t CreateGuid(GuidRecord& guid) override;
   int StringFromGuid(const GuidRecord& guid, char16_t* buffer, int capacity) override;
+  bool rendered = false;  // StringFromGuid was called
+
+ private:
+  std::int32_t createStatus_;
+  int stringResult_;
+  toolkit::String text_;
 };
 
-}  // namespace registrar
+}  // namespace registrar::model

@@ -7,7 +7,7 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 preset=$("$root/scripts/wine-preset.sh")
-xvfb_pid=
+xvfb_pid= wm_pid=
 work=$(mktemp -d)
 if [ "$preset" = win32 ]; then
   export WINEARCH=win32
@@ -34,7 +34,7 @@ export WINE_SESSION=1
 
 cleanup() {
   wineserver -k >/dev/null 2>&1 || true
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
+  for pid in $wm_pid $xvfb_pid; do kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; done
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -46,6 +46,14 @@ if [ -z "${DISPLAY:-}" ] || [ "${WINE_HEADLESS:-}" = 1 ]; then
   for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
   [ -s "$work/display" ] || { echo "with-wine: Xvfb did not start" >&2; exit 1; }
   export DISPLAY=":$(tr -d '\n' <"$work/display")"
+  # A window manager, as on a desktop: it frames, places and stacks the
+  # windows, and the programs are seen as a person would see them.
+  openbox >/dev/null 2>&1 &
+  wm_pid=$!
+  for _ in $(seq 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    sleep 0.05
+  done
 fi
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
@@ -61,13 +69,8 @@ for font in /usr/share/wine/fonts/*.ttf; do
   [ -f "$WINEPREFIX/drive_c/windows/Fonts/${font##*/}" ] || cp "$font" "$WINEPREFIX/drive_c/windows/Fonts/"
 done
 wineserver -p >/dev/null 2>&1 || true
-if [ -n "$xvfb_pid" ]; then
-  # No window manager runs on the virtual display: unmanaged windows spare
-  # the 2 s that Wine otherwise waits for one at every hide.
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-else
-  wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1 || true
-fi
+# Wine's windows are managed by the window manager, as on a desktop.
+wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1 || true
 
 # The test shell's browser windows stand in for the shell's collection, in
 # this private prefix only. Wine's desktop process serves ShellWindows itself,

@@ -7,19 +7,13 @@
 
 #include <string>
 
+#include "tools/driver_win.h"
+
 int wmain(int argc, wchar_t** argv) {
   std::wstring line = std::to_wstring(argc - 1);
   for (int i = 1; i < argc; ++i) line += L"\t" + std::wstring(argv[i]);
-  line += L"\n";
-  const int size = WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()),
-                                       nullptr, 0, nullptr, nullptr);
-  std::string bytes(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), bytes.data(), size,
-                      nullptr, nullptr);
-
-  std::wstring path(MAX_PATH, L'\0');
-  path.resize(GetModuleFileNameW(nullptr, path.data(), MAX_PATH));
-  path = path.substr(0, path.find_last_of(L'\\')) + L"\\url_recorder.log";
+  const std::string bytes = driver::ToUtf8(line + L"\n");
+  const std::wstring path = driver::Folder() + L"\\url_recorder.log";
   const HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
                                   OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return 1;

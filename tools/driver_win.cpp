@@ -21,6 +21,23 @@ std::wstring Folder() {
   return path.substr(0, path.find_last_of(L'\\'));
 }
 
+std::string ToUtf8(std::wstring_view text) {
+  const int length = static_cast<int>(text.size());
+  std::string bytes(
+      static_cast<size_t>(
+          WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr)),
+      '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), length, bytes.data(),
+                      static_cast<int>(bytes.size()), nullptr, nullptr);
+  return bytes;
+}
+
+void Print(std::wstring_view line) {
+  const std::string bytes = ToUtf8(line) + "\n";
+  std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+  std::fflush(stdout);
+}
+
 std::wstring TextOf(HWND h) {
   // Another process's edit keeps its text to itself: GetWindowText would
   // give only the stored caption, so the window is asked.

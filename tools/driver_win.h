@@ -7,11 +7,16 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace driver {
 
 std::wstring Folder();  // the folder of this driver, where the programs are
+// UTF-16 to UTF-8; unpaired surrogates become U+FFFD.
+std::string ToUtf8(std::wstring_view text);
+// Writes `line` and a line feed to the standard output in UTF-8, at once.
+void Print(std::wstring_view line);
 std::wstring TextOf(HWND h);
 std::wstring ClassOf(HWND h);  // lower case
 

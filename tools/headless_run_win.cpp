@@ -12,20 +12,14 @@
 
 namespace {
 
-void Say(const std::wstring& text) {
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  std::string bytes(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, bytes.data(), size, nullptr, nullptr);
-  std::printf("%s\n", bytes.c_str());
-  std::fflush(stdout);
-}
+using driver::Print;
 
 bool ShowKey(const std::wstring& guid) {
   const std::wstring path = L"Software\\Microsoft\\Internet Explorer\\Extensions\\" + guid;
   const auto texts = driver::RegistryTexts(HKEY_CURRENT_USER, path);
-  Say(texts.empty() ? L"Brakkon: no key HKEY_CURRENT_USER\\" + path
+  Print(texts.empty() ? L"Brakkon: no key HKEY_CURRENT_USER\\" + path
                     : L"Brakkon wrote HKEY_CURRENT_USER\\" + path + L":");
-  for (const auto& [name, text] : texts) Say(L"    " + name + L" (REG_SZ) = " + text);
+  for (const auto& [name, text] : texts) Print(L"    " + name + L" (REG_SZ) = " + text);
   return !texts.empty();
 }
 
@@ -36,7 +30,7 @@ bool ClosePopUps(const driver::RunningProgram& quorrin) {
   constexpr int kPopUps = 20;
   driver::TestShell shell;
   if (!shell.Ready()) {
-    Say(L"run: the test shell did not come up");
+    Print(L"run: the test shell did not come up");
     return false;
   }
   const HWND start = driver::FindChild(quorrin.window, L"button", L"Start Closing"),
@@ -67,8 +61,8 @@ bool ClosePopUps(const driver::RunningProgram& quorrin) {
   }
   SendMessageW(stop, BM_CLICK, 0, 0);
   const std::vector<std::wstring> lines = driver::ListLines(list);
-  Say(L"Quorrin's log:");
-  for (size_t i = before; i < lines.size(); ++i) Say(L"    " + lines[i]);
+  Print(L"Quorrin's log:");
+  for (size_t i = before; i < lines.size(); ++i) Print(L"    " + lines[i]);
 
   LARGE_INTEGER frequency;
   QueryPerformanceFrequency(&frequency);
@@ -85,7 +79,7 @@ bool ClosePopUps(const driver::RunningProgram& quorrin) {
            L"opening); the folder window %ls",
            closed, kPopUps, ms.empty() ? 0.0 : ms[ms.size() / 2], ms.empty() ? 0.0 : ms.back(),
            folderOpen ? L"stayed open" : L"was closed");
-  Say(summary);
+  Print(summary);
   return closed == kPopUps && folderOpen;
 }
 
@@ -98,7 +92,7 @@ int wmain(int argc, wchar_t** argv) {
   driver::RunningProgram brakkon(L"Brakkon.exe", L"Tessaly");
   driver::RunningProgram quorrin(L"Quorrin.exe", L"Quorrin - Porn Site Closer");
   if (!brakkon.Started() || !quorrin.Started()) {
-    Say(L"run: the programs did not come up");
+    Print(L"run: the programs did not come up");
     return 1;
   }
 
@@ -113,11 +107,11 @@ int wmain(int argc, wchar_t** argv) {
              stop = driver::FindChild(quorrin.window, L"button", L"Stop Closing");
   quorrin.Click(start);
   const bool on = IsWindowEnabled(stop);
-  Say(std::wstring(L"Quorrin: Start Closing pressed; Stop Closing is ") +
+  Print(std::wstring(L"Quorrin: Start Closing pressed; Stop Closing is ") +
       (on ? L"enabled" : L"still disabled"));
   quorrin.Click(stop);
   quorrin.Settle();
-  Say(L"Quorrin: Stop Closing pressed");
+  Print(L"Quorrin: Stop Closing pressed");
   ok = on && ok;
 
   ok = ClosePopUps(quorrin) && ok;
@@ -125,13 +119,13 @@ int wmain(int argc, wchar_t** argv) {
   for (auto [program, name] : {std::pair{&brakkon, L"Brakkon.png"}, {&quorrin, L"Quorrin.png"}}) {
     const std::wstring path = shots + L"\\" + name;
     const bool saved = program->Capture(path);
-    Say((saved ? L"screenshot: " : L"no screenshot: ") + path);
+    Print((saved ? L"screenshot: " : L"no screenshot: ") + path);
     ok = saved && ok;
   }
 
   PostMessageW(driver::FindChild(quorrin.window, L"button", L"Close"), BM_CLICK, 0, 0);
   PostMessageW(brakkon.window, WM_CLOSE, 0, 0);
   const bool closed = quorrin.ExitCode(5000) == 0 && brakkon.ExitCode(5000) == 0;
-  Say(closed ? L"both programs closed" : L"a program did not close");
+  Print(closed ? L"both programs closed" : L"a program did not close");
   return ok && closed ? 0 : 1;
 }

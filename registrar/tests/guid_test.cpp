@@ -4,35 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include "registrar/guid_model.h"
 #include "toolkit/string.h"
 
 namespace registrar::testing {
 namespace {
-
-// A source whose two calls answer what the case says; the rendering writes
-// `text` and its NUL.
-class ScriptedSource : public GuidSource {
- public:
-  ScriptedSource(std::int32_t create_status, int string_result, toolkit::String text)
-      : create_status_(create_status), string_result_(string_result), text_(std::move(text)) {}
-  std::int32_t CreateGuid(GuidRecord& guid) override {
-    guid.Data1 = 0x12345678;
-    return create_status_;
-  }
-  int StringFromGuid(const GuidRecord&, char16_t* buffer, int capacity) override {
-    rendered = true;
-    if (static_cast<int>(text_.size()) >= capacity) return 0;
-    text_.copy(buffer, text_.size());
-    buffer[text_.size()] = u'\0';
-    return string_result_;
-  }
-  bool rendered = false;
-
- private:
-  std::int32_t create_status_;
-  int string_result_;
-  toolkit::String text_;
-};
 
 TEST(GenerateGuidTest, FailingSourceGivesEmptyTextAndTheCountDecidesTheLength) {
   const toolkit::String guid = u"{12345678-0000-4000-8000-000000000000}";
@@ -51,7 +27,7 @@ TEST(GenerateGuidTest, FailingSourceGivesEmptyTextAndTheCountDecidesTheLength) {
       {"count past the NUL", 0, 41, true, guid + u'\0' + u' '},
   };
   for (const auto& c : cases) {
-    ScriptedSource source(c.create_status, c.string_result, guid);
+    model::ScriptedGuidSource source(c.create_status, c.string_result, guid);
     EXPECT_EQ(GenerateGuid(source), c.expected) << c.name;
     EXPECT_EQ(source.rendered, c.rendered) << c.name;
   }
