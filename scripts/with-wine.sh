@@ -4,6 +4,9 @@
 # persistent wineserver. Everything started here is stopped when the command
 # ends, so nothing is left running.
 set -euo pipefail
+# Inside a session already (a test that starts what `make run` starts), the
+# command runs in that session.
+if [ "${WINE_SESSION:-}" = 1 ]; then exec "$@"; fi
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 preset=$("$root/scripts/wine-preset.sh")

@@ -1,0 +1,272 @@
+#!/usr/bin/env python3
+"""Both programs on a live display, as a person sees them.
+
+    live_display_test.py BIN_DIR RUN_SCRIPT
+
+Runs inside a Wine session whose display has a window manager. Starts what
+`make run` starts on a display, then captures the whole screen with xwd (what
+the X server shows, not what a window says it painted) and checks it:
+
+- the test shell's window is shown, beside both programs, not under them;
+  Quorrin is centred and Brakkon is at the top left, where the system puts it;
+- each title bar shows the program's own icon, not the default one that the
+  test shell's window shows;
+- each of Brakkon's four text boxes has its whole border, at 96 and 144 dpi;
+- Quorrin's "Stop Closing" is drawn disabled at start and enabled after
+  "Start Closing" and after "Stop Closing", clicked with the mouse;
+- the credit line's text is drawn in its blue (0, 0, 192);
+- closing both programs ends the run.
+"""
+
+import os
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+
+BIN, RUN = sys.argv[1], sys.argv[2]
+QUORRIN, BRAKKON, SHELL = "Quorrin - Porn Site Closer", "Tessaly", "BrowserShell"
+CREDIT_BLUE = (0, 0, 192)
+failures = []
+
+
+def check(ok, what):
+    print(("ok      " if ok else "FAILED  ") + what, flush=True)
+    if not ok:
+        failures.append(what)
+
+
+def wait_for(condition, seconds=20.0):
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        result = condition()
+        if result:
+            return result
+        time.sleep(0.1)
+    return None
+
+
+def wine(*args, timeout=60):
+    return subprocess.run(["wine", *args], capture_output=True, timeout=timeout,
+                          check=False).stdout.decode("utf-8", "replace").replace("\r", "")
+
+
+# ------------------------------------------------------------------ screen
+
+
+class Screen:
+    """One xwd capture of the root window; pixel(x, y) gives (r, g, b)."""
+
+    def __init__(self):
+        data = subprocess.run(["xwd", "-root", "-silent"], capture_output=True, timeout=30,
+                              check=True).stdout
+        h = struct.unpack(">25I", data[:100])
+        header_size, depth, self.width, self.height = h[0], h[3], h[4], h[5]
+        byte_order, bits_per_pixel, self.stride = h[7], h[11], h[12]
+        masks, ncolors = h[14:17], h[19]
+        if depth != 24 or bits_per_pixel not in (24, 32):
+            raise SystemExit(f"xwd: depth {depth}, {bits_per_pixel} bits a pixel")
+        self.size = bits_per_pixel // 8
+        self.order = "little" if byte_order == 0 else "big"
+        self.shifts = [(m, (m & -m).bit_length() - 1) for m in masks]
+        self.data = data[header_size + 12 * ncolors:]
+
+    def pixel(self, x, y):
+        at = y * self.stride + self.size * x
+        value = int.from_bytes(self.data[at:at + self.size], self.order)
+        return tuple((value & m) >> s for m, s in self.shifts)
+
+    def region(self, left, top, right, bottom):
+        return [self.pixel(x, y) for y in range(top, bottom) for x in range(left, right)]
+
+
+def luminance(p):
+    return (299 * p[0] + 587 * p[1] + 114 * p[2]) // 1000
+
+
+# ------------------------------------------------------------------ windows
+
+
+def x_window(name):
+    """Wine's X window of the top-level window with this caption, once shown."""
+    out = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{name}$"],
+                         capture_output=True, timeout=30, check=False).stdout.split()
+    return int(out[0]) if out else None
+
+
+def geometry(window):
+    """(left, top, right, bottom) of an X window on the screen, and its parent."""
+    out = subprocess.run(["xwininfo", "-id", str(window), "-tree", "-stats"], capture_output=True,
+                         timeout=30, check=True).stdout.decode()
+    fields = {}
+    for line in out.splitlines():
+        key, _, value = line.strip().partition(":")
+        fields[key] = value.strip()
+    left, top = int(fields["Absolute upper-left X"]), int(fields["Absolute upper-left Y"])
+    parent = int(fields["Parent window id"].split()[0], 16)
+    return (left, top, left + int(fields["Width"]), top + int(fields["Height"])), parent
+
+
+def frame(window):
+    """The window manager's frame around a window: its outermost ancestor."""
+    root = int(subprocess.run(["xwininfo", "-root"], capture_output=True, timeout=30,
+                              check=True).stdout.decode().split("Window id: ")[1].split()[0], 16)
+    rect, parent = geometry(window)
+    while parent != root:
+        rect, parent = geometry(parent)
+    return rect
+
+
+def controls(caption):
+    """The window's client rectangle and its controls, as the system reports them."""
+    rows = []
+    for line in wine(os.path.join(BIN, "window_controls.exe"), caption).splitlines():
+        cls, l, t, r, b, enabled, text = line.split("\t", 6)
+        rows.append((cls, (int(l), int(t), int(r), int(b)), enabled == "1", text))
+    return rows
+
+
+def control(rows, cls, text):
+    return next(rect for c, rect, _, t in rows if c == cls and t == text)
+
+
+def overlap(a, b):
+    return a[0] < b[2] and b[0] < a[2] and a[1] < b[3] and b[1] < a[3]
+
+
+def click(rect):
+    x, y = (rect[0] + rect[2]) // 2, (rect[1] + rect[3]) // 2
+    subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"], timeout=30, check=True)
+    time.sleep(0.5)
+
+
+# ------------------------------------------------------------------ checks
+
+
+def check_boxes(screen, scale):
+    """Every pixel of each text box's outermost edge differs from the dialog's
+    background, where a label above the box would have painted it."""
+    rows = controls(BRAKKON)
+    client = rows[0][1]
+    background = screen.pixel(client[0] + 1, client[1] + 1)
+    boxes = [rect for cls, rect, _, _ in rows if cls == "edit"]
+    check(len(boxes) == 4, f"Brakkon at {scale} dpi shows 4 text boxes ({len(boxes)})")
+    for i, (l, t, r, b) in enumerate(boxes, 1):
+        edges = (screen.region(l, t, r, t + 1) + screen.region(l, b - 1, r, b) +
+                 screen.region(l, t, l + 1, b) + screen.region(r - 1, t, r, b))
+        missing = sum(p == background for p in edges)
+        check(missing == 0, f"Brakkon at {scale} dpi, text box {i}: {missing} of {len(edges)} "
+                            f"border pixels are the dialog's background {background}")
+
+
+def darkest(screen, rect):
+    """The darkest luminance in the middle of a button, where its caption is."""
+    l, t, r, b = rect
+    w, h = r - l, b - t
+    return min(map(luminance, screen.region(l + w // 4, t + h * 3 // 10, r - w // 4,
+                                            b - h * 3 // 10)))
+
+
+def icon_box(window):
+    """The left end of a window's title bar, where the window manager draws its icon."""
+    client, _ = geometry(window)
+    outer = frame(window)
+    height = client[1] - outer[1]
+    return (outer[0], outer[1], outer[0] + height + 4, client[1])
+
+
+def icon_difference(screen, a, b):
+    """Share of the pixels that differ between two windows' icon boxes."""
+    box_a, box_b = icon_box(a), icon_box(b)
+    w = min(box_a[2] - box_a[0], box_b[2] - box_b[0])
+    h = min(box_a[3] - box_a[1], box_b[3] - box_b[1])
+    pa = screen.region(box_a[0], box_a[1], box_a[0] + w, box_a[1] + h)
+    pb = screen.region(box_b[0], box_b[1], box_b[0] + w, box_b[1] + h)
+    return sum(x != y for x, y in zip(pa, pb)) / max(1, len(pa))
+
+
+def main():
+    env = dict(os.environ)
+    run = subprocess.Popen(["bash", RUN], env=env, stdin=subprocess.DEVNULL,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        windows = wait_for(lambda: all(map(x_window, (QUORRIN, BRAKKON, SHELL))) and
+                           {n: x_window(n) for n in (QUORRIN, BRAKKON, SHELL)})
+        check(windows is not None, "make run shows Quorrin, Brakkon and the test shell's window")
+        if not windows:
+            return
+        time.sleep(1.5)  # first painted, as the person first sees them
+        screen = Screen()
+        width, height = screen.width, screen.height
+        frames = {n: frame(w) for n, w in windows.items()}
+        q, b, s = frames[QUORRIN], frames[BRAKKON], frames[SHELL]
+        centre = ((q[0] + q[2]) // 2, (q[1] + q[3]) // 2)
+        check(abs(centre[0] - width // 2) <= 8 and abs(centre[1] - height // 2) <= 16,
+              f"Quorrin first appears centred: frame {q}, centre {centre} on a {width}x{height} "
+              "screen")
+        check(b[0] <= width // 10 and b[1] <= height // 10,
+              f"Brakkon first appears at the top left: frame {b}")
+        check(not overlap(s, q) and not overlap(s, b) and not overlap(q, b),
+              f"the test shell's window {s} is beside Quorrin {q} and Brakkon {b}, not under them")
+
+        quorrin = controls(QUORRIN)
+        stop = control(quorrin, "button", "Stop Closing")
+        start = control(quorrin, "button", "Start Closing")
+        label = control(quorrin, "static", "Made by Drabwick - Click to visite my site")
+        client = quorrin[0][1]
+        background = screen.pixel(client[0] + 1, client[1] + 1)
+        # The credit line's rectangle reaches a pixel past the client area.
+        text = {p for p in screen.region(*label[:3], min(label[3], client[3])) if p != background}
+        check(text == {CREDIT_BLUE}, f"the credit line's text pixels are {sorted(text)}")
+        states = [darkest(screen, stop)]
+        check_boxes(screen, 96)
+
+        # The icons: each program's icon box against the default icon's, both
+        # drawn inactive, while the other program has the focus.
+        for name, other in ((QUORRIN, BRAKKON), (BRAKKON, QUORRIN)):
+            client, _ = geometry(windows[other])
+            click((client[0], client[1], client[0] + 4, client[1] + 4))
+            share = icon_difference(Screen(), windows[name], windows[SHELL])
+            check(share >= 0.2, f"{name}'s title bar icon differs from the default icon in "
+                                f"{share:.0%} of its pixels")
+
+        click(start)
+        states.append(darkest(Screen(), stop))
+        click(stop)
+        states.append(darkest(Screen(), stop))
+        check(states[0] >= 100 and states[1] <= 60 and states[2] <= 60,
+              f"Stop Closing drawn disabled, then enabled after Start and after Stop: its "
+              f"darkest caption pixel {states}")
+
+        # 144 dpi: a scale Brakkon reads when it starts.
+        wine(os.path.join(BIN, "window_controls.exe"), BRAKKON, "--close")
+        wait_for(lambda: not x_window(BRAKKON))
+        wine("reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD",
+             "/d", "144", "/f")
+        scaled = subprocess.Popen(["wine", os.path.join(BIN, "Brakkon.exe")],
+                                  stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                  stderr=subprocess.DEVNULL)
+        wait_for(lambda: x_window(BRAKKON))
+        time.sleep(1.5)
+        check_boxes(Screen(), 144)
+        wine(os.path.join(BIN, "window_controls.exe"), BRAKKON, "--close")
+        scaled.wait(timeout=30)
+    finally:
+        wine("reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD",
+             "/d", "96", "/f")
+        for name in (BRAKKON, QUORRIN):
+            if x_window(name):
+                wine(os.path.join(BIN, "window_controls.exe"), name, "--close", timeout=30)
+        try:
+            run.wait(timeout=30)
+            check(True, "closing both programs ends the run")
+        except subprocess.TimeoutExpired:
+            run.kill()
+            check(False, "closing both programs ends the run")
+
+
+if __name__ == "__main__":
+    main()
+    print(f"{len(failures)} failed")
+    sys.exit(1 if failures else 0)
