@@ -17,6 +17,16 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 
 shots="$root/build/screenshots"
+rm -rf "$shots"
 mkdir -p "$shots"
 "$root/scripts/with-wine.sh" bash -c "cd '$bin' && wine headless_run.exe \"\$(winepath -w '$shots')\""
 echo "screenshots in $shots"
+# The README's animation from the recorded frames, through Debian's
+# ImageMagick, by its path: another convert may come first on PATH.
+frames=()
+for f in "$shots"/frames/*.png; do
+  shown=${f##*-}
+  frames+=(-delay "${shown%.png}" "$f")
+done
+/usr/bin/convert -loop 0 "${frames[@]}" +dither -layers Optimize "$root/docs/quorrin-closing.gif"
+echo "animation: docs/quorrin-closing.gif ($(stat -c %s "$root/docs/quorrin-closing.gif") bytes)"

@@ -57,6 +57,7 @@ if [ -z "${DISPLAY:-}" ] || [ "${WINE_HEADLESS:-}" = 1 ]; then
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
     sleep 0.05
   done
+  xsetroot -solid '#3A6EA5'  # a desktop's colour rather than black
 fi
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <cwctype>
 
 namespace driver {
@@ -221,8 +222,9 @@ std::vector<std::wstring> ListLines(HWND list) {
 
 namespace {
 
-// A PNG through the platform's own encoder (WIC), compressed.
-bool SavePng(const std::wstring& path, int width, int height, void* bgra) {
+// A PNG through the platform's own encoder (WIC), compressed. `bgra` is the
+// top-left pixel of rows `stride` bytes apart.
+bool SavePng(const std::wstring& path, int width, int height, const BYTE* bgra, UINT stride) {
   using Microsoft::WRL::ComPtr;
   const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   bool ok = false;
@@ -232,7 +234,6 @@ bool SavePng(const std::wstring& path, int width, int height, void* bgra) {
     ComPtr<IWICBitmapEncoder> encoder;
     ComPtr<IWICBitmapFrameEncode> frame;
     WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGR;
-    const UINT stride = static_cast<UINT>(width) * 4;
     ok = SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                                     IID_PPV_ARGS(&factory))) &&
          SUCCEEDED(factory->CreateStream(&stream)) &&
@@ -243,8 +244,9 @@ bool SavePng(const std::wstring& path, int width, int height, void* bgra) {
          SUCCEEDED(frame->Initialize(nullptr)) &&
          SUCCEEDED(frame->SetSize(static_cast<UINT>(width), static_cast<UINT>(height))) &&
          SUCCEEDED(frame->SetPixelFormat(&format)) && format == GUID_WICPixelFormat32bppBGR &&
-         SUCCEEDED(frame->WritePixels(static_cast<UINT>(height), stride, stride * height,
-                                      static_cast<BYTE*>(bgra))) &&
+         SUCCEEDED(frame->WritePixels(static_cast<UINT>(height), stride,
+                                      stride * static_cast<UINT>(height - 1) + 4 * width,
+                                      const_cast<BYTE*>(bgra))) &&
          SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit());
   }
   if (SUCCEEDED(com)) CoUninitialize();
@@ -253,8 +255,44 @@ bool SavePng(const std::wstring& path, int width, int height, void* bgra) {
 
 }  // namespace
 
+ScreenImage::ScreenImage() {
+  // Copied from the screen, as the display shows it, window manager's frames
+  // included: not what a window says it painted.
+  width_ = GetSystemMetrics(SM_CXSCREEN);
+  height_ = GetSystemMetrics(SM_CYSCREEN);
+  pixels_.resize(static_cast<size_t>(width_) * height_);
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width_, -height_, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  if (HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0)) {
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    if (BitBlt(memory, 0, 0, width_, height_, screen, 0, 0, SRCCOPY)) {
+      GdiFlush();
+      std::memcpy(pixels_.data(), bits, pixels_.size() * sizeof(pixels_[0]));
+    } else {
+      pixels_.clear();
+    }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+  } else {
+    pixels_.clear();
+  }
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+}
+
+bool ScreenImage::Save(const std::wstring& path, RECT part) const {
+  RECT whole{0, 0, width_, height_};
+  if (pixels_.empty() || !IntersectRect(&part, &part, &whole)) return false;
+  const auto* first = reinterpret_cast<const BYTE*>(&pixels_[part.top * width_ + part.left]);
+  return SavePng(path, part.right - part.left, part.bottom - part.top, first,
+                 static_cast<UINT>(width_) * 4);
+}
+
 bool RunningProgram::Capture(const std::wstring& path) const {
-  // Raised and painted first, then copied from the screen: what the user sees.
+  // Raised and painted first: what the user sees of it.
   if (!window) return false;
   SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   SetForegroundWindow(window);
@@ -262,26 +300,7 @@ bool RunningProgram::Capture(const std::wstring& path) const {
   Settle();
   Sleep(300);
   RECT rect{};
-  if (!GetWindowRect(window, &rect)) return false;
-  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info{};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  bool ok = false;
-  if (bitmap) {
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    ok = BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    GdiFlush();
-    ok = ok && SavePng(path, width, height, bits);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-  }
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return ok;
+  return GetWindowRect(window, &rect) && ScreenImage().Save(path, rect);
 }
 
 std::map<std::wstring, std::wstring> RegistryTexts(HKEY root, const std::wstring& path) {

@@ -68,6 +68,18 @@ class RunningProgram {
   PROCESS_INFORMATION process_{};
 };
 
+// The whole screen as the display shows it at one moment.
+class ScreenImage {
+ public:
+  ScreenImage();
+  // Saves `part` of it as a PNG file; false when it could not.
+  bool Save(const std::wstring& path, RECT part) const;
+
+ private:
+  int width_ = 0, height_ = 0;
+  std::vector<DWORD> pixels_;  // BGRA, top row first
+};
+
 // The test shell's browser windows (BrowserShell.exe, next to the driver):
 // found running, or started here. Windows opened here are closed again when
 // this ends.

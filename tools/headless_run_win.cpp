@@ -1,6 +1,7 @@
 // `make run` without a display: starts both programs on the virtual display,
 // uses them through their real windows as a user would, shows what they did,
-// saves a screenshot of each window, and closes them.
+// saves a screenshot of each window and the frames of the README's
+// animation, and closes them.
 #include <windows.h>
 
 #include <algorithm>
@@ -83,6 +84,55 @@ bool ClosePopUps(const driver::RunningProgram& quorrin) {
   return closed == kPopUps && folderOpen;
 }
 
+// The README's animation, from captures of the screen: pop-up windows opening
+// while closing is off, then "Start Closing": the log fills and the pop-ups
+// are gone. Each frame is saved in `folder` as NNN-T.png, shown for T
+// hundredths of a second.
+bool RecordAnimation(const driver::RunningProgram& quorrin, const std::wstring& folder) {
+  constexpr int kPopUps = 6;
+  driver::TestShell shell;
+  const HWND start = driver::FindChild(quorrin.window, L"button", L"Start Closing"),
+             stop = driver::FindChild(quorrin.window, L"button", L"Stop Closing");
+  quorrin.Click(driver::FindChild(quorrin.window, L"button", L"Clean Supressed List"));
+  struct Frame {
+    driver::ScreenImage image;
+    int hundredths;
+  };
+  std::vector<Frame> frames;
+  const auto take = [&](int hundredths) {
+    quorrin.Settle();
+    Sleep(200);  // the new windows painted, as the display shows them
+    frames.push_back({driver::ScreenImage(), hundredths});
+  };
+  RECT shown{};
+  GetWindowRect(quorrin.window, &shown);
+  take(120);
+  std::vector<HWND> popUps;
+  for (int i = 0; i < kPopUps; ++i) {
+    const std::wstring n = std::to_wstring(i + 1);
+    popUps.push_back(shell.Open(L"page", L"You won! " + n, L"http://popup.example/prize/" + n));
+    RECT popUp{};
+    GetWindowRect(popUps.back(), &popUp);
+    UnionRect(&shown, &shown, &popUp);
+    take(i + 1 < kPopUps ? 35 : 120);
+  }
+  quorrin.Click(start);
+  const bool gone = driver::WaitFor([&] { return std::none_of(popUps.begin(), popUps.end(), IsWindow); });
+  take(350);
+  quorrin.Click(stop);
+
+  InflateRect(&shown, 16, 16);
+  CreateDirectoryW(folder.c_str(), nullptr);
+  bool saved = gone;
+  for (size_t i = 0; i < frames.size(); ++i) {
+    wchar_t name[32];
+    swprintf(name, 32, L"\\%03d-%d.png", static_cast<int>(i), frames[i].hundredths);
+    saved = frames[i].image.Save(folder + name, shown) && saved;
+  }
+  Print(saved ? L"animation frames: " + folder : L"run: the animation was not recorded");
+  return saved;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -122,6 +172,8 @@ int wmain(int argc, wchar_t** argv) {
     Print((saved ? L"screenshot: " : L"no screenshot: ") + path);
     ok = saved && ok;
   }
+
+  ok = RecordAnimation(quorrin, shots + L"\\frames") && ok;
 
   PostMessageW(driver::FindChild(quorrin.window, L"button", L"Close"), BM_CLICK, 0, 0);
   PostMessageW(brakkon.window, WM_CLOSE, 0, 0);
