@@ -2,7 +2,7 @@
 # everything and runs every test.
 JOBS ?= $(shell nproc)
 MAKEFLAGS += --no-print-directory
-.PHONY: all setup native asan win32 win64 wine-build test test-native test-win32 run measure dist format clean
+.PHONY: all setup native asan win32 win64 wine-build test test-native test-win32 run measure dist format format-check clean
 
 all: native win32
 
@@ -32,7 +32,7 @@ wine-build: win32
 
 # Every suite runs, so that every summary is printed; the target fails if
 # any failed.
-test: native asan wine-build
+test: format-check native asan wine-build
 	@status=0; preset=$$(scripts/wine-preset.sh); \
 	echo "== native tests"; ctest --preset native -j $(JOBS) || status=1; \
 	echo "== native tests under AddressSanitizer and UndefinedBehaviorSanitizer"; \
@@ -64,6 +64,10 @@ measure: wine-build
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+# Fails, naming each place, where a file is not as `make format` writes it.
+format-check: setup
+	@git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
 clean:
 	rm -rf build

@@ -14,7 +14,6 @@ namespace closer::win32 {
 inline constexpr GUID kDispHtmlDocument = {
     0x3050f55f, 0x98b5, 0x11cf, {0xbb, 0x82, 0x00, 0xaa, 0x00, 0xbd, 0xce, 0x0b}};
 
-
 class ComShellWindows final : public ShellWindows {
  public:
   // CoCreateInstance of CLSID_ShellWindows for IShellWindows.

@@ -16,8 +16,8 @@ bool StartsWithNoCase(toolkit::StringView text, std::u16string_view prefix) {
 // address with one of them would reach the shell as more than one token.
 bool IsSpaceOrControl(char16_t c) {
   if (c <= 0x20 || (c >= 0x7F && c <= 0xA0)) return true;
-  return c == 0x1680 || (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 ||
-         c == 0x202F || c == 0x205F || c == 0x3000;
+  return c == 0x1680 || (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F ||
+         c == 0x205F || c == 0x3000;
 }
 
 // Characters that may not stand unescaped in an address, and that a command
@@ -36,13 +36,13 @@ bool IsWebAddress(toolkit::StringView text) {
   } else {
     return false;
   }
-  if (std::any_of(text.begin(), text.end(), [](char16_t c) {
-        return IsSpaceOrControl(c) || IsUnsafe(c);
-      })) {
+  if (std::any_of(text.begin(), text.end(),
+                  [](char16_t c) { return IsSpaceOrControl(c) || IsUnsafe(c); })) {
     return false;
   }
   // The host: what follows any user name and comes before a port or a path.
-  const toolkit::StringView authority = text.substr(start, text.find_first_of(u"/?#", start) - start);
+  const toolkit::StringView authority =
+      text.substr(start, text.find_first_of(u"/?#", start) - start);
   const toolkit::StringView host = authority.substr(authority.rfind(u'@') + 1);
   return !host.empty() && host.front() != u':';
 }

@@ -4,7 +4,7 @@
 set -euo pipefail
 need=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
-for p in cmake make g++ googletest libgtest-dev libgmock-dev \
+for p in cmake make g++ clang-format googletest libgtest-dev libgmock-dev \
          g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 \
          wine wine32:i386 wine64 fonts-wine xvfb xauth icoutils python3 \
          mingw-w64-tools libwine-dev libfreetype6 \

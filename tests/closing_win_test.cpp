@@ -141,9 +141,9 @@ TEST(QuorrinClosing, SweepsEvery60MillisecondsOnlyWhileClosingIsOn) {
   q.program.Click(q.start());
   const auto lines = ListLines(q.list());
   ASSERT_GE(lines.size(), 10u);
-  EXPECT_EQ(std::vector<std::wstring>(lines.begin(), lines.begin() + 10),
-            Join({Group({L"A", L"http://a.example/", path}),
-                  Group({L"B", L"http://b.example/", path})}));
+  EXPECT_EQ(
+      std::vector<std::wstring>(lines.begin(), lines.begin() + 10),
+      Join({Group({L"A", L"http://a.example/", path}), Group({L"B", L"http://b.example/", path})}));
   EXPECT_TRUE(WaitFor([&] { return !IsWindow(a) && !IsWindow(b); }));
   EXPECT_TRUE(IsWindow(other));
 

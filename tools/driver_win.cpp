@@ -24,12 +24,11 @@ std::wstring Folder() {
 
 std::string ToUtf8(std::wstring_view text) {
   const int length = static_cast<int>(text.size());
-  std::string bytes(
-      static_cast<size_t>(
-          WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr)),
-      '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), length, bytes.data(),
-                      static_cast<int>(bytes.size()), nullptr, nullptr);
+  std::string bytes(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, text.data(), length,
+                                                            nullptr, 0, nullptr, nullptr)),
+                    '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), length, bytes.data(), static_cast<int>(bytes.size()),
+                      nullptr, nullptr);
   return bytes;
 }
 

@@ -19,7 +19,7 @@ bool ShowKey(const std::wstring& guid) {
   const std::wstring path = L"Software\\Microsoft\\Internet Explorer\\Extensions\\" + guid;
   const auto texts = driver::RegistryTexts(HKEY_CURRENT_USER, path);
   Print(texts.empty() ? L"Brakkon: no key HKEY_CURRENT_USER\\" + path
-                    : L"Brakkon wrote HKEY_CURRENT_USER\\" + path + L":");
+                      : L"Brakkon wrote HKEY_CURRENT_USER\\" + path + L":");
   for (const auto& [name, text] : texts) Print(L"    " + name + L" (REG_SZ) = " + text);
   return !texts.empty();
 }
@@ -50,7 +50,8 @@ bool ClosePopUps(const driver::RunningProgram& quorrin) {
   }
   int closed = 0;
   const DWORD end = GetTickCount() + 15000;
-  while (closed<kPopUps&& static_cast<LONG>(end - GetTickCount())> 0) {
+  const auto timeLeft = [end] { return static_cast<LONG>(end - GetTickCount()) > 0; };
+  while (closed < kPopUps && timeLeft()) {
     for (int i = 0; i < kPopUps; ++i) {
       if (popUps[i] && !IsWindow(popUps[i])) {
         QueryPerformanceCounter(&gone[i]);
@@ -117,7 +118,8 @@ bool RecordAnimation(const driver::RunningProgram& quorrin, const std::wstring& 
     take(i + 1 < kPopUps ? 35 : 120);
   }
   quorrin.Click(start);
-  const bool gone = driver::WaitFor([&] { return std::none_of(popUps.begin(), popUps.end(), IsWindow); });
+  const bool gone =
+      driver::WaitFor([&] { return std::none_of(popUps.begin(), popUps.end(), IsWindow); });
   take(350);
   quorrin.Click(stop);
 
@@ -158,7 +160,7 @@ int wmain(int argc, wchar_t** argv) {
   quorrin.Click(start);
   const bool on = IsWindowEnabled(stop);
   Print(std::wstring(L"Quorrin: Start Closing pressed; Stop Closing is ") +
-      (on ? L"enabled" : L"still disabled"));
+        (on ? L"enabled" : L"still disabled"));
   quorrin.Click(stop);
   quorrin.Settle();
   Print(L"Quorrin: Stop Closing pressed");

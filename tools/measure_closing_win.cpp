@@ -92,8 +92,9 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("measure: only %zu of %d pop-up windows were closed\n", ms.size(), count);
     return 1;
   }
-  std::printf("%d pop-up windows closed: median %.0f ms, 95th percentile %.0f ms, slowest %.0f ms\n",
-              count, at(0.5), at(0.95), ms.back());
+  std::printf(
+      "%d pop-up windows closed: median %.0f ms, 95th percentile %.0f ms, slowest %.0f ms\n", count,
+      at(0.5), at(0.95), ms.back());
 
   constexpr int kFolders = 20;
   shell.Open(L"stubborn", L"Stays", L"http://stays.example/");

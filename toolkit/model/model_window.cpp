@@ -81,7 +81,8 @@ int ModelListBox::Count() const {
 }
 String ModelListBox::Item(int index) const {
   Check("Item");
-  if (index < 0 || index >= static_cast<int>(lines_.size())) throw Failure("Invalid list index", kInvalidIndex);
+  if (index < 0 || index >= static_cast<int>(lines_.size()))
+    throw Failure("Invalid list index", kInvalidIndex);
   return lines_[static_cast<size_t>(index)];
 }
 String ModelListBox::SelectedText() const {
@@ -140,7 +141,8 @@ int ModelCheckBox::State() const {
 }
 void ModelCheckBox::SetState(int state) {
   Check("SetState");
-  if (state < kUnchecked || state > kGrayed) throw Failure("Invalid property value", kInvalidPropertyValue);
+  if (state < kUnchecked || state > kGrayed)
+    throw Failure("Invalid property value", kInvalidPropertyValue);
   state_ = state;
 }
 

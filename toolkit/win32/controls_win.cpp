@@ -69,7 +69,8 @@ void Win32ListBox::AddItem(StringView line) {
     if (!redrawPending_) Send(WM_SETREDRAW, TRUE);
   }
   const LRESULT index = Send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-  if (index == LB_ERR || index == LB_ERRSPACE) throw Failure("Out of memory adding a line", kOutOfMemory);
+  if (index == LB_ERR || index == LB_ERRSPACE)
+    throw Failure("Out of memory adding a line", kOutOfMemory);
 }
 
 void Win32ListBox::OnDeferred() {
@@ -139,7 +140,8 @@ int Win32CheckBox::State() const {
 
 void Win32CheckBox::SetState(int state) {
   static constexpr WPARAM kChecks[] = {BST_UNCHECKED, BST_CHECKED, BST_INDETERMINATE};
-  if (state < kUnchecked || state > kGrayed) throw Failure("Invalid property value", kInvalidPropertyValue);
+  if (state < kUnchecked || state > kGrayed)
+    throw Failure("Invalid property value", kInvalidPropertyValue);
   Send(BM_SETCHECK, kChecks[state]);
 }
 

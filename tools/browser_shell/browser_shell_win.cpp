@@ -61,9 +61,9 @@ enum Kind : unsigned {
 
 unsigned KindOf(const std::wstring& names) {
   static const std::pair<const wchar_t*, Kind> kinds[] = {
-      {L"folder", kFolder},     {L"none", kNone},       {L"later", kLater},
-      {L"stubborn", kStubborn}, {L"notitle", kNoTitle}, {L"nourl", kNoUrl},
-      {L"nopath", kNoPath},     {L"slow", kSlow},       {L"hung", kHung},
+      {L"folder", kFolder},        {L"none", kNone},       {L"later", kLater},
+      {L"stubborn", kStubborn},    {L"notitle", kNoTitle}, {L"nourl", kNoUrl},
+      {L"nopath", kNoPath},        {L"slow", kSlow},       {L"hung", kHung},
       {L"notbrowser", kNotBrowser}};
   unsigned kind = kPage;
   for (size_t at = 0; at <= names.size();) {
@@ -443,10 +443,10 @@ HWND Open(const std::wstring& command) {
   static int opened = 0;
   const int offset = 24 * (opened++ % 8);
   const RECT work = WorkArea();
-  HWND window = CreateWindowExW(0, L"TestBrowser", caption.c_str(),
-                                WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                (work.left + work.right) / 2 - 264 + offset, work.top + 20 + offset,
-                                360, 160, nullptr, nullptr, GetModuleHandleW(nullptr), browser);
+  HWND window =
+      CreateWindowExW(0, L"TestBrowser", caption.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                      (work.left + work.right) / 2 - 264 + offset, work.top + 20 + offset, 360, 160,
+                      nullptr, nullptr, GetModuleHandleW(nullptr), browser);
   if (!window) {
     browser->Release();
     return nullptr;
@@ -474,8 +474,8 @@ LRESULT CALLBACK ControlProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
     const RECT work = WorkArea();
     RECT own{};
     GetWindowRect(window, &own);
-    SetWindowPos(window, HWND_TOP, work.left,
-                 (work.top + work.bottom - (own.bottom - own.top)) / 2, 0, 0, SWP_NOSIZE);
+    SetWindowPos(window, HWND_TOP, work.left, (work.top + work.bottom - (own.bottom - own.top)) / 2,
+                 0, 0, SWP_NOSIZE);
     ShowWindow(window, SW_SHOWNORMAL);
     return 0;
   }
