@@ -19,6 +19,9 @@ namespace {
 
 using Bstr = toolkit::win32::UniqueHandle<BSTR, &SysFreeString>;
 
+// DIID_DispHTMLDocument, from cmake/guids.cmake: MinGW's uuid library lacks it.
+constexpr GUID kDispHtmlDocument = DISP_HTML_DOCUMENT_IID;
+
 // A null BSTR is the empty text.
 toolkit::String Text(const Bstr& text) {
   const BSTR value = text.get();
@@ -162,11 +165,7 @@ std::unique_ptr<ShellWindowCollection> ComShellWindows::Create() {
   ThrowIfFailed(
       CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_ALL, IID_IShellWindows, &windows),
       "CoCreateInstance(ShellWindows)");
-  return WrapShellWindows(std::move(windows));
-}
-
-std::unique_ptr<ShellWindowCollection> WrapShellWindows(ComPtr<IShellWindows> windows) {
-  if (!windows) ThrowIfFailed(E_POINTER, "IShellWindows");
+  if (!windows) ThrowIfFailed(E_POINTER, "CoCreateInstance(ShellWindows)");
   return std::make_unique<ComCollection>(std::move(windows));
 }
 

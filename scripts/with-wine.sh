@@ -77,55 +77,13 @@ wineserver -p >/dev/null 2>&1 || true
 wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1 || true
 
 # The test shell's browser windows stand in for the shell's collection, in
-# this private prefix only. Wine's desktop process serves ShellWindows itself,
-# and COM hands out the class registered first, so ShellWindows is treated as
-# the test shell's own class, which COM starts on demand. Wine's in-process
-# class is removed from the machine hive, which is what Wine reads for it.
-# The browser interfaces and the HTML document's dispinterface are marshalled
-# by the test shell's compiled proxies (ShellProxies.dll): Wine's type-library
-# marshaller would parse the type libraries anew for every window and
-# document at every sweep.
-shell_exe="$root/build/$preset/bin/BrowserShell.exe"
-if [ -f "$shell_exe" ]; then
-  clsid='{9BA05972-F6A8-11CF-A442-00A0C90A8F39}' own='{DD7859FD-D7FB-48C4-B871-A48CC2A53213}'
-  proxies='{6E4D1A52-3B7C-4F0E-9A51-2C8D77104B21}'
-  classes='HKEY_LOCAL_MACHINE\Software\Classes\CLSID'
-  cat >"$work/shell.reg" <<REG
-REGEDIT4
-
-[-$classes\\$clsid\\InprocServer32]
-
-[$classes\\$clsid\\TreatAs]
-@="$own"
-
-[$classes\\$proxies\\InprocServer32]
-@="Z:$(printf '%s' "$root/build/$preset/bin/ShellProxies.dll" | sed 's|/|\\\\|g')"
-"ThreadingModel"="Both"
-
-[$classes\\$own\\LocalServer32]
-@="Z:$(printf '%s' "$shell_exe" | sed 's|/|\\\\|g')"
-REG
-  # IWebBrowser, IWebBrowserApp, IWebBrowser2, IShellWindows, DispHTMLDocument.
-  for iid in '{EAB22AC1-30C1-11CF-A7EB-0000C05BAE0B}' '{0002DF05-0000-0000-C000-000000000046}' \
-             '{D30C1661-CDAF-11D0-8A3E-00C04FC9E26E}' '{85CB6900-4D95-11CF-960C-0080C7F4EE85}' \
-             '{3050F55F-98B5-11CF-BB82-00AA00BDCE0B}'; do
-    printf '\n[HKEY_LOCAL_MACHINE\\Software\\Classes\\Interface\\%s\\ProxyStubClsid32]\n@="%s"\n' \
-      "$iid" "$proxies" >>"$work/shell.reg"
-  done
-  # Addresses the shell opens reach the test tree's recorder, which records
-  # its arguments and opens them as test browser windows.
-  recorder="$root/build/$preset/bin/UrlRecorder.exe"
-  for scheme in http https; do
-    cat >>"$work/shell.reg" <<REG
-
-[HKEY_LOCAL_MACHINE\\Software\\Classes\\$scheme\\shell\\open\\command]
-@="\\"Z:$(printf '%s' "$recorder" | sed 's|/|\\\\|g')\\" \\"%1\\""
-REG
-  done
-  wine regedit /S "Z:$(printf '%s' "$work/shell.reg" | sed 's|/|\\|g')" >/dev/null 2>&1
+# this private prefix only (tools/browser_shell/test_shell.reg.in says how).
+bin="$root/build/$preset/bin"
+if [ -f "$bin/BrowserShell.exe" ] && [ -f "$bin/TestShell.reg" ]; then
+  wine regedit /S "$(winepath -w "$bin/TestShell.reg")" >/dev/null 2>&1
   # Started here, away from the command's output: a Wine process keeps the
   # output it inherited open, and CTest waits for it to close.
-  wine "$shell_exe" </dev/null >/dev/null 2>&1 &
+  wine "$bin/BrowserShell.exe" </dev/null >/dev/null 2>&1 &
   sleep 1
 fi
 "$@"

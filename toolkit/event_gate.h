@@ -30,8 +30,6 @@ class EventGate {
 
   // After this no event is delivered any more, and waiting ones are dropped.
   void Close();
-  bool Closed() const { return closed_; }
-  bool Busy() const { return busy_; }
 
   // A failure outside any handler (in the toolkit itself): reported like an
   // unhandled one, then the program ends, even if the report itself fails.

@@ -9,16 +9,12 @@
 #include <cstring>
 #include <cwctype>
 
+#include "toolkit/win32/module_win.h"
+
 namespace driver {
 
 std::wstring Folder() {
-  std::wstring path(MAX_PATH, L'\0');
-  DWORD length;
-  while ((length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()))) ==
-         path.size()) {
-    path.resize(path.size() * 2);
-  }
-  path.resize(length);
+  const std::wstring path = toolkit::win32::ProgramPath();
   return path.substr(0, path.find_last_of(L'\\'));
 }
 

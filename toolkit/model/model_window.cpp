@@ -59,11 +59,6 @@ bool ModelTextBox::Enabled() const {
 void ModelTextBox::SetEnabled(bool enabled) {
   Check("SetEnabled"), enabled_ = enabled;
 }
-bool ModelTextBox::Type(StringView text) {
-  if (locked_ || !enabled_ || window_.Ended()) return false;
-  text_ = text;
-  return true;
-}
 
 void ModelListBox::AddItem(StringView line) {
   Check("AddItem");
@@ -161,10 +156,8 @@ void ModelPictureBox::SetAutoSize(bool autoSize) {
   Check("SetAutoSize"), autoSize_ = autoSize;
 }
 
-ModelWindow::ModelWindow(WindowDesign design, String programFolder)
-    : design_(std::move(design)),
-      folder_(std::move(programFolder)),
-      gate_([this](const std::string& message) { reports_.push_back(message); },
+ModelWindow::ModelWindow(const WindowDesign& /*design*/)
+    : gate_([this](const std::string& message) { reports_.push_back(message); },
             [this] { EndProgram(); }) {}
 
 template <class T>
@@ -172,7 +165,6 @@ T& ModelWindow::Add(const ControlDesign& design) {
   if (controls_.count(design.name) != 0) throw Failure("duplicate control " + design.name);
   auto control = std::make_unique<T>(*this, design);
   T& ref = *control;
-  order_.push_back(control.get());
   controls_.emplace(design.name, std::move(control));
   return ref;
 }
@@ -216,7 +208,6 @@ ModelTimer& ModelWindow::GetTimer(const std::string& name) {
 
 void ModelWindow::EndProgram() {
   ended_ = true;
-  shown_ = false;
   gate_.Close();
   for (auto& [name, timer] : timers_) timer->Stop();
 }
@@ -225,8 +216,7 @@ bool ModelWindow::Load() {
   if (loaded_ || ended_) return false;
   loaded_ = true;
   if (onLoad) gate_.Deliver(onLoad);
-  shown_ = !ended_;
-  return shown_;
+  return !ended_;
 }
 
 bool ModelWindow::Close() {

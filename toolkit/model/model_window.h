@@ -20,8 +20,6 @@ class ModelControl {
   ModelControl(ModelWindow& window, ControlDesign design)
       : window_(window), design_(std::move(design)) {}
   virtual ~ModelControl() = default;
-  const ControlDesign& Design() const { return design_; }
-  bool Visible() const { return true; }
 
  protected:
   // Throws when the test made "<name>.<operation>" fail.
@@ -68,8 +66,6 @@ class ModelTextBox final : public TextBox, public ModelControl {
   void SetLocked(bool locked) override;
   bool Enabled() const override;
   void SetEnabled(bool enabled) override;
-  // What a user's typing does: refused when locked or disabled.
-  bool Type(StringView text);
 
  private:
   String text_ = design_.caption;
@@ -87,7 +83,6 @@ class ModelListBox final : public ListBox, public ModelControl {
   String SelectedText() const override;
   // The user selects a line; raises the click.
   bool Select(int index);
-  int SelectedIndex() const { return selected_; }
 
  private:
   std::vector<String> lines_;
@@ -120,7 +115,6 @@ class ModelOptionButton final : public OptionButton, public ModelControl {
   void SetCaption(StringView caption) override;
   bool Selected() const override;
   void SetSelected(bool selected) override;
-  void Choose() { SetSelected(true); }  // the user picks it
 
  private:
   friend class ModelWindow;
@@ -135,7 +129,6 @@ class ModelCheckBox final : public CheckBox, public ModelControl {
   void SetCaption(StringView caption) override;
   int State() const override;
   void SetState(int state) override;
-  void Toggle() { state_ = state_ == kChecked ? kUnchecked : kChecked; }  // the user clicks it
 
  private:
   String caption_ = design_.caption;
@@ -157,7 +150,8 @@ class ModelPictureBox final : public PictureBox, public ModelControl {
 
 class ModelWindow final : public Window {
  public:
-  explicit ModelWindow(WindowDesign design, String programFolder = u"C:\\Program Files\\App");
+  // The design's look has no part in the model.
+  explicit ModelWindow(const WindowDesign& design);
 
   Button& AddButton(const ControlDesign& design) override;
   Label& AddLabel(const ControlDesign& design) override;
@@ -167,7 +161,7 @@ class ModelWindow final : public Window {
   CheckBox& AddCheckBox(const ControlDesign& design) override;
   PictureBox& AddPictureBox(const ControlDesign& design) override;
   Timer& AddTimer(const std::string& name, unsigned intervalMs) override;
-  String ProgramFolder() const override { return folder_; }
+  String ProgramFolder() const override { return u"C:\\Program Files\\App"; }
   void EndProgram() override;
 
   // Driving the window, as the user and the system would.
@@ -176,8 +170,6 @@ class ModelWindow final : public Window {
   EventGate& Gate() { return gate_; }
 
   // Observing it.
-  const WindowDesign& Design() const { return design_; }
-  bool Shown() const { return shown_; }
   bool Ended() const { return ended_; }
   const std::vector<std::string>& Reports() const { return reports_; }
   template <class T>
@@ -187,8 +179,6 @@ class ModelWindow final : public Window {
     return dynamic_cast<T&>(*it->second);
   }
   ModelTimer& GetTimer(const std::string& name);
-  // Controls in the order they were added, that is in tab order.
-  const std::vector<ModelControl*>& TabOrder() const { return order_; }
 
   // Makes "<control>.<operation>" throw Failure until cleared; operations are
   // the names of the interface methods ("List1.AddItem", "Timer1.SetEnabled").
@@ -201,17 +191,13 @@ class ModelWindow final : public Window {
   template <class T>
   T& Add(const ControlDesign& design);
 
-  WindowDesign design_;
-  String folder_;
   EventGate gate_;
   std::map<std::string, std::unique_ptr<ModelControl>> controls_;
   std::map<std::string, std::unique_ptr<ModelTimer>> timers_;
-  std::vector<ModelControl*> order_;
   std::vector<ModelOptionButton*> options_;
   std::vector<std::string> reports_;
   std::set<std::string> faults_;
   bool loaded_ = false;
-  bool shown_ = false;
   bool ended_ = false;
 };
 

@@ -1,6 +1,7 @@
 #include "toolkit/win32/errors_win.h"
 
 #include "toolkit/failure.h"
+#include "toolkit/win32/wide.h"
 
 namespace toolkit::win32 {
 
@@ -13,6 +14,11 @@ std::string FailureText(const char* call, unsigned long code) {
 
 void ThrowIfFailed(HRESULT hr, const char* call) {
   if (FAILED(hr)) throw Failure(FailureText(call, static_cast<unsigned long>(hr)), hr);
+}
+
+void ShowRunTimeError(HWND owner, const String& caption, const std::string& message) {
+  const std::wstring text = ToWide(FromUtf8("Run-time error:\n\n" + message));
+  MessageBoxW(owner, text.c_str(), ToWide(caption).c_str(), MB_OK | MB_ICONERROR);
 }
 
 void ThrowLastError(const char* call) {

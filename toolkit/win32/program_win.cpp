@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "toolkit/win32/wide.h"
+#include "toolkit/win32/errors_win.h"
 #include "toolkit/win32/window_win.h"
 
 namespace toolkit::win32 {
@@ -22,8 +22,7 @@ int RunProgram(HINSTANCE instance, const WindowDesign& design, const FormFactory
     form.reset();
     return code;
   } catch (const std::exception& e) {
-    const std::wstring text = ToWide(FromUtf8(std::string("Run-time error:\n\n") + e.what()));
-    MessageBoxW(nullptr, text.c_str(), ToWide(design.caption).c_str(), MB_OK | MB_ICONERROR);
+    ShowRunTimeError(nullptr, design.caption, e.what());
     return 1;
   }
 }

@@ -4,6 +4,7 @@
 
 #include "toolkit/win32/controls_win.h"
 #include "toolkit/win32/errors_win.h"
+#include "toolkit/win32/module_win.h"
 #include "toolkit/win32/wide.h"
 
 namespace toolkit::win32 {
@@ -74,12 +75,12 @@ void RegisterWindowClass(HINSTANCE instance, LRESULT(CALLBACK* proc)(HWND, UINT,
 
 }  // namespace
 
-Win32Window::Win32Window(HINSTANCE instance, WindowDesign design, EventGate::Reporter reporter)
+Win32Window::Win32Window(HINSTANCE instance, WindowDesign design)
     : instance_(instance),
       design_(std::move(design)),
-      reporter_(std::move(reporter)),
-      gate_([this](const std::string& message) { ReportFailure(message); },
-            [this] { EndProgram(); }) {
+      gate_(
+          [this](const std::string& message) { ShowRunTimeError(hwnd_, design_.caption, message); },
+          [this] { EndProgram(); }) {
   RegisterWindowClass(instance_, &Win32Window::Proc);
   DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
   if (design_.minButton) style |= WS_MINIMIZEBOX;
@@ -266,17 +267,8 @@ bool Win32Window::PostDeferred(HWND control) {
 }
 
 String Win32Window::ProgramFolder() const {
-  // Paths may exceed MAX_PATH; grow the buffer until the whole path fits.
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) ThrowLastError("GetModuleFileNameW");
-    if (length < path.size()) {
-      path.resize(length);
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
+  const std::wstring path = ProgramPath();
+  if (path.empty()) ThrowLastError("GetModuleFileNameW");
   const size_t slash = path.find_last_of(L"\\/");
   if (slash == std::wstring::npos) return FromWide(path);
   // A drive's root keeps its separator ("C:\"), as the system writes it.
@@ -320,18 +312,20 @@ void Win32Window::LoadAndShow() {
 }
 
 int Win32Window::RunMessageLoop() {
-  MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+  MSG msg{};
+  BOOL got;
+  while ((got = GetMessageW(&msg, nullptr, 0, 0)) > 0) {
     if (hwnd_ && IsDialogMessageW(hwnd_, &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
-  return 0;
+  return got == 0 ? static_cast<int>(msg.wParam) : 1;
 }
 
 void Win32Window::ApplyDpi(UINT dpi, const RECT* suggested) {
   dpi_ = dpi;
-  font_.reset(DialogFont(dpi));
+  // The controls get the new font before the old one is deleted.
+  UniqueFont font(DialogFont(dpi));
   const auto style = static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_STYLE));
   const auto exStyle = static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_EXSTYLE));
   if (suggested) {
@@ -346,9 +340,10 @@ void Win32Window::ApplyDpi(UINT dpi, const RECT* suggested) {
   }
   for (auto& control : controls_) {
     const RECT r = PixelRect(control->Design().rect);
-    SendMessageW(control->Hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    SendMessageW(control->Hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
     MoveWindow(control->Hwnd(), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
   }
+  font_ = std::move(font);
   FindCoveredParts();
 }
 
@@ -370,15 +365,6 @@ void Win32Window::FindCoveredParts() {
     }
     control->SetCovered(std::move(covered));
   }
-}
-
-void Win32Window::ReportFailure(const std::string& message) {
-  if (reporter_) {
-    reporter_(message);
-    return;
-  }
-  const std::wstring text = ToWide(FromUtf8("Run-time error:\n\n" + message));
-  MessageBoxW(hwnd_, text.c_str(), ToWide(design_.caption).c_str(), MB_OK | MB_ICONERROR);
 }
 
 }  // namespace toolkit::win32

@@ -56,9 +56,8 @@ class Win32Timer;
 
 class Win32Window final : public Window {
  public:
-  // The reporter shows unhandled failures to the user; the default is a
-  // message box owned by this window.
-  Win32Window(HINSTANCE instance, WindowDesign design, EventGate::Reporter reporter = nullptr);
+  // Unhandled failures are shown to the user in a message box of this window.
+  Win32Window(HINSTANCE instance, WindowDesign design);
   ~Win32Window() override;
   Win32Window(const Win32Window&) = delete;
   Win32Window& operator=(const Win32Window&) = delete;
@@ -76,14 +75,13 @@ class Win32Window final : public Window {
 
   // Delivers the load event; then shows the window unless the program ended.
   void LoadAndShow();
-  // Runs until the program ends; returns the exit code.
+  // Runs until the program ends; returns the exit code that WM_QUIT carries.
   int RunMessageLoop();
   // No event is delivered and no timer runs any more, however the program
   // ends (its own end, a WM_QUIT from outside, the session ending).
   void Quiesce();
 
   HWND Hwnd() const { return hwnd_; }
-  UINT Dpi() const { return dpi_; }
   bool Ended() const { return ended_; }
   EventGate& Gate() { return gate_; }
   int ToPixels(int twips) const { return MulDiv(twips, static_cast<int>(dpi_), 1440); }
@@ -104,11 +102,9 @@ class Win32Window final : public Window {
   void ApplyDpi(UINT dpi, const RECT* suggested);
   RECT PixelRect(const Rect& twips) const;
   void FindCoveredParts();
-  void ReportFailure(const std::string& message);
 
   HINSTANCE instance_;
   WindowDesign design_;
-  EventGate::Reporter reporter_;
   EventGate gate_;
   HWND hwnd_ = nullptr;
   UINT dpi_ = 96;

@@ -33,13 +33,14 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/win32/module_win.h"
+
 namespace {
 
-constexpr GUID kDispHtmlDocument = {
-    0x3050f55f, 0x98b5, 0x11cf, {0xbb, 0x82, 0x00, 0xaa, 0x00, 0xbd, 0xce, 0x0b}};
+// Both from cmake/guids.cmake.
+constexpr GUID kDispHtmlDocument = DISP_HTML_DOCUMENT_IID;
 // The class this server registers; the private prefix treats ShellWindows as it.
-constexpr GUID kTestShellWindows = {
-    0xdd7859fd, 0xd7fb, 0x48c4, {0xb8, 0x71, 0xa4, 0x8c, 0xc2, 0xa5, 0x32, 0x13}};
+constexpr GUID kTestShellWindows = TEST_SHELL_CLSID;
 constexpr UINT_PTR kLaterTimer = 1;
 // To the control window: show the demonstration's window and its button.
 constexpr UINT kShowDemo = WM_APP + 1;
@@ -197,9 +198,7 @@ class Browser final : public IWebBrowser2 {
   HRESULT STDMETHODCALLTYPE get_FullName(BSTR* out) override {
     Wait();
     if (kind_ & kNoPath) return E_FAIL;
-    wchar_t path[MAX_PATH];
-    const DWORD size = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return Text(std::wstring(path, size), out);
+    return Text(toolkit::win32::ProgramPath(), out);
   }
   HRESULT STDMETHODCALLTYPE Quit() override {
     Wait();
