@@ -5,7 +5,9 @@
 //
 // Positions and sizes are in twips (1/1440 inch). Every property access may
 // throw toolkit::Failure. Events are fields; the realization delivers them
-// one at a time through an EventGate.
+// one at a time through an EventGate. Where the contract has a rule of its
+// own (a value out of range, a line's text), a non-virtual member keeps it,
+// so that both realizations keep it alike.
 #include <cstdint>
 #include <string>
 
@@ -86,13 +88,18 @@ class ListBox {
   virtual ~ListBox() = default;
   // At the end. A line is kept as a C string, as the system's list keeps it:
   // an embedded NUL is shown as U+FFFD rather than cut the line short.
-  virtual void AddItem(StringView line) = 0;
+  void AddItem(StringView line);
   virtual void Clear() = 0;
   virtual int Count() const = 0;
-  virtual String Item(int index) const = 0;
+  // Fails with kInvalidIndex unless 0 <= index < Count().
+  String Item(int index) const;
   // Text of the selected line; empty when none is selected.
   virtual String SelectedText() const = 0;
   Handler onClick;  // the user selected a line
+
+ protected:
+  virtual void AddLine(const String& line) = 0;  // holds no NUL
+  virtual String LineAt(int index) const = 0;    // a line that is there
 };
 
 class Timer {
@@ -125,16 +132,24 @@ class CheckBox {
   virtual String Caption() const = 0;
   virtual void SetCaption(StringView caption) = 0;
   virtual int State() const = 0;
-  virtual void SetState(int state) = 0;  // 0, 1 or 2; anything else fails
+  // 0, 1 or 2; anything else fails with kInvalidPropertyValue.
+  void SetState(int state);
+
+ protected:
+  virtual void ApplyState(int state) = 0;
 };
 
 class PictureBox {
  public:
   virtual ~PictureBox() = default;
   virtual int BorderStyle() const = 0;  // 0 none, 1 fixed single
-  virtual void SetBorderStyle(int style) = 0;
+  // 0 or 1; anything else fails with kInvalidPropertyValue.
+  void SetBorderStyle(int style);
   virtual bool AutoSize() const = 0;
   virtual void SetAutoSize(bool autoSize) = 0;
+
+ protected:
+  virtual void ApplyBorderStyle(int style) = 0;
 };
 
 // One top-level window. It owns its controls for its whole life; the

@@ -1,7 +1,5 @@
 #include "toolkit/model/model_window.h"
 
-#include <algorithm>
-
 namespace toolkit::model {
 
 void ModelControl::Check(const char* operation) const {
@@ -60,11 +58,9 @@ void ModelTextBox::SetEnabled(bool enabled) {
   Check("SetEnabled"), enabled_ = enabled;
 }
 
-void ModelListBox::AddItem(StringView line) {
+void ModelListBox::AddLine(const String& line) {
   Check("AddItem");
-  String kept(line);
-  std::replace(kept.begin(), kept.end(), u'\0', u'\uFFFD');
-  lines_.push_back(std::move(kept));
+  lines_.push_back(line);
 }
 void ModelListBox::Clear() {
   Check("Clear");
@@ -74,11 +70,8 @@ void ModelListBox::Clear() {
 int ModelListBox::Count() const {
   return Check("Count"), static_cast<int>(lines_.size());
 }
-String ModelListBox::Item(int index) const {
-  Check("Item");
-  if (index < 0 || index >= static_cast<int>(lines_.size()))
-    throw Failure("Invalid list index", kInvalidIndex);
-  return lines_[static_cast<size_t>(index)];
+String ModelListBox::LineAt(int index) const {
+  return Check("Item"), lines_[static_cast<size_t>(index)];
 }
 String ModelListBox::SelectedText() const {
   Check("SelectedText");
@@ -134,20 +127,15 @@ void ModelCheckBox::SetCaption(StringView caption) {
 int ModelCheckBox::State() const {
   return Check("State"), state_;
 }
-void ModelCheckBox::SetState(int state) {
-  Check("SetState");
-  if (state < kUnchecked || state > kGrayed)
-    throw Failure("Invalid property value", kInvalidPropertyValue);
-  state_ = state;
+void ModelCheckBox::ApplyState(int state) {
+  Check("SetState"), state_ = state;
 }
 
 int ModelPictureBox::BorderStyle() const {
   return Check("BorderStyle"), border_;
 }
-void ModelPictureBox::SetBorderStyle(int style) {
-  Check("SetBorderStyle");
-  if (style != 0 && style != 1) throw Failure("Invalid property value", kInvalidPropertyValue);
-  border_ = style;
+void ModelPictureBox::ApplyBorderStyle(int style) {
+  Check("SetBorderStyle"), border_ = style;
 }
 bool ModelPictureBox::AutoSize() const {
   return Check("AutoSize"), autoSize_;

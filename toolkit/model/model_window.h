@@ -76,13 +76,15 @@ class ModelTextBox final : public TextBox, public ModelControl {
 class ModelListBox final : public ListBox, public ModelControl {
  public:
   using ModelControl::ModelControl;
-  void AddItem(StringView line) override;
   void Clear() override;
   int Count() const override;
-  String Item(int index) const override;
   String SelectedText() const override;
   // The user selects a line; raises the click.
   bool Select(int index);
+
+ protected:
+  void AddLine(const String& line) override;
+  String LineAt(int index) const override;
 
  private:
   std::vector<String> lines_;
@@ -128,7 +130,9 @@ class ModelCheckBox final : public CheckBox, public ModelControl {
   String Caption() const override;
   void SetCaption(StringView caption) override;
   int State() const override;
-  void SetState(int state) override;
+
+ protected:
+  void ApplyState(int state) override;
 
  private:
   String caption_ = design_.caption;
@@ -139,9 +143,11 @@ class ModelPictureBox final : public PictureBox, public ModelControl {
  public:
   using ModelControl::ModelControl;
   int BorderStyle() const override;
-  void SetBorderStyle(int style) override;
   bool AutoSize() const override;
   void SetAutoSize(bool autoSize) override;
+
+ protected:
+  void ApplyBorderStyle(int style) override;
 
  private:
   int border_ = 1;

@@ -54,13 +54,7 @@ void Win32TextBox::SetLocked(bool locked) {
   if (!Send(EM_SETREADONLY, locked ? TRUE : FALSE)) ThrowLastError("locking a text box");
 }
 
-void Win32ListBox::AddItem(StringView line) {
-  // The list box keeps a C string per line: an embedded NUL is shown as
-  // U+FFFD, as the contract says.
-  std::wstring text = ToWide(line);
-  for (auto& c : text) {
-    if (c == L'\0') c = 0xFFFD;
-  }
+void Win32ListBox::AddLine(const String& line) {
   // Each visible append would redraw the scroll bar at once, which makes a
   // long log crawl; lines added by one handler are painted once, after it.
   if (!redrawPending_) {
@@ -68,9 +62,11 @@ void Win32ListBox::AddItem(StringView line) {
     redrawPending_ = owner_.PostDeferred(hwnd_);
     if (!redrawPending_) Send(WM_SETREDRAW, TRUE);
   }
+  const std::wstring text = ToWide(line);
   const LRESULT index = Send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-  if (index == LB_ERR || index == LB_ERRSPACE)
+  if (index == LB_ERR || index == LB_ERRSPACE) {
     throw Failure("Out of memory adding a line", kOutOfMemory);
+  }
 }
 
 void Win32ListBox::OnDeferred() {
@@ -89,20 +85,19 @@ int Win32ListBox::Count() const {
   return static_cast<int>(count);
 }
 
-String Win32ListBox::Item(int index) const {
+String Win32ListBox::LineAt(int index) const {
   const LRESULT length = Send(LB_GETTEXTLEN, static_cast<WPARAM>(index));
-  if (length == LB_ERR) throw Failure("Invalid list index", kInvalidIndex);
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  std::wstring text(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
   const LRESULT copied =
       Send(LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
-  if (copied == LB_ERR) throw Failure("Invalid list index", kInvalidIndex);
+  if (length == LB_ERR || copied == LB_ERR) throw Failure("reading a line failed");
   text.resize(static_cast<size_t>(copied));
   return FromWide(text);
 }
 
 String Win32ListBox::SelectedText() const {
   const LRESULT index = Send(LB_GETCURSEL);
-  return index == LB_ERR ? String() : Item(static_cast<int>(index));
+  return index == LB_ERR ? String() : LineAt(static_cast<int>(index));
 }
 
 void Win32ListBox::OnCommand(WORD code) {
@@ -138,10 +133,8 @@ int Win32CheckBox::State() const {
   }
 }
 
-void Win32CheckBox::SetState(int state) {
+void Win32CheckBox::ApplyState(int state) {
   static constexpr WPARAM kChecks[] = {BST_UNCHECKED, BST_CHECKED, BST_INDETERMINATE};
-  if (state < kUnchecked || state > kGrayed)
-    throw Failure("Invalid property value", kInvalidPropertyValue);
   Send(BM_SETCHECK, kChecks[state]);
 }
 
@@ -154,8 +147,7 @@ int Win32PictureBox::BorderStyle() const {
   return (GetWindowLongW(hwnd_, GWL_STYLE) & WS_BORDER) ? 1 : 0;
 }
 
-void Win32PictureBox::SetBorderStyle(int style) {
-  if (style != 0 && style != 1) throw Failure("Invalid property value", kInvalidPropertyValue);
+void Win32PictureBox::ApplyBorderStyle(int style) {
   LONG bits = GetWindowLongW(hwnd_, GWL_STYLE);
   bits = style ? (bits | WS_BORDER) : (bits & ~static_cast<LONG>(WS_BORDER));
   SetWindowLongW(hwnd_, GWL_STYLE, bits);

@@ -43,13 +43,15 @@ class Win32TextBox final : public TextBox, public ControlBase {
 class Win32ListBox final : public ListBox, public ControlBase {
  public:
   using ControlBase::ControlBase;
-  void AddItem(StringView line) override;
   void Clear() override;
   int Count() const override;
-  String Item(int index) const override;
   String SelectedText() const override;
   void OnCommand(WORD code) override;
   void OnDeferred() override;
+
+ protected:
+  void AddLine(const String& line) override;
+  String LineAt(int index) const override;
 
  private:
   bool redrawPending_ = false;
@@ -71,19 +73,23 @@ class Win32CheckBox final : public CheckBox, public ControlBase {
   String Caption() const override { return ReadText(); }
   void SetCaption(StringView caption) override { WriteText(caption); }
   int State() const override;
-  void SetState(int state) override;
   void OnCommand(WORD code) override;
+
+ protected:
+  void ApplyState(int state) override;
 };
 
 class Win32PictureBox final : public PictureBox, public ControlBase {
  public:
   using ControlBase::ControlBase;
   int BorderStyle() const override;
-  void SetBorderStyle(int style) override;
   bool AutoSize() const override { return autoSize_; }
   // Without a picture there is nothing to size to; the flag is kept for
   // when one is set.
   void SetAutoSize(bool autoSize) override { autoSize_ = autoSize; }
+
+ protected:
+  void ApplyBorderStyle(int style) override;
 
  private:
   bool autoSize_ = false;
