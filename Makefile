@@ -2,7 +2,8 @@
 # everything and runs every test.
 JOBS ?= $(shell nproc)
 MAKEFLAGS += --no-print-directory
-.PHONY: all setup native asan win32 win64 wine-build test test-native test-win32 run measure dist format format-check clean
+.PHONY: all setup native asan win32 win64 wine-build test test-native test-win32 run measure \
+	dist format format-check clean
 
 all: native win32
 
@@ -38,8 +39,10 @@ test: format-check native asan wine-build
 	echo "== native tests under AddressSanitizer and UndefinedBehaviorSanitizer"; \
 	ctest --preset asan -j $(JOBS) || status=1; \
 	if [ $$preset != win32 ]; then \
-	  echo "== checks of the 32-bit executables as they ship"; ctest --preset win32 -R 'binary_checks|reproducible' || status=1; \
-	  echo "== Windows tests under 64-bit Wine, on the 64-bit build (this kernel runs no 32-bit code)"; \
+	  echo "== checks of the 32-bit executables as they ship"; \
+	  ctest --preset win32 -R 'binary_checks|reproducible' || status=1; \
+	  echo "== Windows tests under 64-bit Wine, on the 64-bit build"; \
+	  echo "   (this kernel runs no 32-bit code)"; \
 	else echo "== Windows tests under Wine"; fi; \
 	scripts/with-wine.sh ctest --preset $$preset || status=1; \
 	exit $$status

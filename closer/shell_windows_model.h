@@ -1,6 +1,6 @@
 #pragma once
-// A simulated shell window collection for tests and benchmarks: windows with
-// or without a document, HTML or not, values that cannot be read, refused
+// A simulated shell window collection for tests: windows with or without a
+// document, HTML or not, values that cannot be read, refused
 // quits, windows that close while a sweep runs. It counts every call, so the
 // cost of a sweep can be checked as well as its effect.
 #include <functional>

@@ -38,12 +38,12 @@ Form1::Form1(toolkit::Window& w, GuidSource& guids, Registry& registry)
       window_(w),
       guids_(guids),
       registry_(registry) {
-  w.onLoad = [this] { Form_Load(); };
-  Command1.onClick = [this] { Command1_Click(); };
-  Command2.onClick = [this] { Command2_Click(); };
+  w.onLoad = [this] { LoadDefaults(); };
+  Command1.onClick = [this] { MakeNewGuid(); };
+  Command2.onClick = [this] { AddToRegistry(); };
 }
 
-void Form1::Form_Load() {
+void Form1::LoadDefaults() {
   Option1.SetCaption(u"Install for current user only (HKCU)");
   Option2.SetCaption(u"Install for all users (HKLM)");
   Option1.SetSelected(true);
@@ -60,11 +60,11 @@ void Form1::Form_Load() {
   Text4.SetText(u"Fennimot");
 }
 
-void Form1::Command1_Click() {
+void Form1::MakeNewGuid() {
   Text1.SetText(GenerateGuid(guids_));
 }
 
-void Form1::Command2_Click() {
+void Form1::AddToRegistry() {
   ToolbarButtonRequest request;
   request.Root = Option1.Selected() ? kHkeyCurrentUser : kHkeyLocalMachine;
   request.GuidText = Text1.GetText();

@@ -32,9 +32,9 @@ class Form1 {
   toolkit::TextBox& Text4;
 
  private:
-  void Form_Load();
-  void Command1_Click();
-  void Command2_Click();
+  void LoadDefaults();   // the load event
+  void MakeNewGuid();    // "Criar GUID"
+  void AddToRegistry();  // "Adicionar ao registro"
 
   toolkit::Window& window_;
   GuidSource& guids_;

@@ -2,12 +2,12 @@
 
 namespace registrar::model {
 
-std::int32_t ScriptedGuidSource::CreateGuid(GuidRecord& guid) {
+std::int32_t ModelGuidSource::CreateGuid(GuidRecord& guid) {
   guid.Data1 = 0x12345678;
   return createStatus_;
 }
 
-int ScriptedGuidSource::StringFromGuid(const GuidRecord&, char16_t* buffer, int capacity) {
+int ModelGuidSource::StringFromGuid(const GuidRecord&, char16_t* buffer, int capacity) {
   rendered = true;
   if (static_cast<int>(text_.size()) >= capacity) return 0;
   text_.copy(buffer, text_.size());

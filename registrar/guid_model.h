@@ -4,11 +4,11 @@
 
 namespace registrar::model {
 
-class ScriptedGuidSource : public GuidSource {
+class ModelGuidSource : public GuidSource {
  public:
   // CreateGuid returns `createStatus`; StringFromGuid writes `text` and a
   // NUL when the capacity holds them, and returns `stringResult`, else 0.
-  ScriptedGuidSource(std::int32_t createStatus, int stringResult, toolkit::String text)
+  ModelGuidSource(std::int32_t createStatus, int stringResult, toolkit::String text)
       : createStatus_(createStatus), stringResult_(stringResult), text_(std::move(text)) {}
   std::int32_t CreateGuid(GuidRecord& guid) override;
   int StringFromGuid(const GuidRecord& guid, char16_t* buffer, int capacity) override;

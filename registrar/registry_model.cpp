@@ -23,7 +23,7 @@ std::optional<std::vector<toolkit::String>> Split(const toolkit::String& path) {
 
 }  // namespace
 
-std::optional<Status> RegistryModel::Injected(Operation operation) {
+std::optional<Status> ModelRegistry::Injected(Operation operation) {
   const int count = ++counts_[operation];
   for (const InjectedFailure& failure : failures_) {
     if (failure.operation == operation && failure.nth == count) {
@@ -33,25 +33,25 @@ std::optional<Status> RegistryModel::Injected(Operation operation) {
   return std::nullopt;
 }
 
-Status RegistryModel::Record(Operation operation, const toolkit::String& name, Status status,
+Status ModelRegistry::Record(Operation operation, const toolkit::String& name, Status status,
                              AccessMask access) {
   calls_.push_back({operation, name, access, status});
   return status;
 }
 
-RegistryModel::Key* RegistryModel::Parent(KeyHandle handle) {
+ModelRegistry::Key* ModelRegistry::Parent(KeyHandle handle) {
   if (auto root = roots_.find(handle); root != roots_.end()) return &root->second;
   if (auto open = handles_.find(handle); open != handles_.end()) return open->second.key;
   return nullptr;
 }
 
-KeyHandle RegistryModel::Issue(Key& key, AccessMask access) {
+KeyHandle ModelRegistry::Issue(Key& key, AccessMask access) {
   const KeyHandle handle = next_handle_++;
   handles_[handle] = {&key, access};
   return handle;
 }
 
-Status RegistryModel::CreateKey(KeyHandle root, const toolkit::String& sub_key, AccessMask access,
+Status ModelRegistry::CreateKey(KeyHandle root, const toolkit::String& sub_key, AccessMask access,
                                 KeyHandle& key) {
   key = kNoKey;
   if (auto status = Injected(Operation::CreateKey)) {
@@ -77,7 +77,7 @@ Status RegistryModel::CreateKey(KeyHandle root, const toolkit::String& sub_key, 
   return Record(Operation::CreateKey, sub_key, kSuccess, access);
 }
 
-Status RegistryModel::OpenKey(KeyHandle root, const toolkit::String& sub_key, AccessMask access,
+Status ModelRegistry::OpenKey(KeyHandle root, const toolkit::String& sub_key, AccessMask access,
                               KeyHandle& key) {
   key = kNoKey;
   if (auto status = Injected(Operation::OpenKey)) {
@@ -100,7 +100,7 @@ Status RegistryModel::OpenKey(KeyHandle root, const toolkit::String& sub_key, Ac
   return Record(Operation::OpenKey, sub_key, kSuccess, access);
 }
 
-Status RegistryModel::SetValue(KeyHandle key, const toolkit::String& name, ValueType type,
+Status ModelRegistry::SetValue(KeyHandle key, const toolkit::String& name, ValueType type,
                                const std::byte* data, std::uint32_t size) {
   if (auto status = Injected(Operation::SetValue)) {
     return Record(Operation::SetValue, name, *status);
@@ -114,35 +114,35 @@ Status RegistryModel::SetValue(KeyHandle key, const toolkit::String& name, Value
   return Record(Operation::SetValue, name, kSuccess);
 }
 
-Status RegistryModel::CloseKey(KeyHandle key) {
+Status ModelRegistry::CloseKey(KeyHandle key) {
   if (auto status = Injected(Operation::CloseKey)) {
     return Record(Operation::CloseKey, {}, *status);
   }
   return Record(Operation::CloseKey, {}, handles_.erase(key) != 0 ? kSuccess : kErrorInvalidHandle);
 }
 
-RegistryModel::Key& RegistryModel::Make(KeyHandle root, const toolkit::String& path) {
+ModelRegistry::Key& ModelRegistry::Make(KeyHandle root, const toolkit::String& path) {
   Key* current = Parent(root);
   const auto names = Split(path);
-  if (current == nullptr || !names) throw std::invalid_argument("RegistryModel: bad key path");
+  if (current == nullptr || !names) throw std::invalid_argument("ModelRegistry: bad key path");
   for (const toolkit::String& name : *names) current = &current->children[name];
   return *current;
 }
 
-void RegistryModel::GrantOnly(KeyHandle root, const toolkit::String& path, AccessMask granted) {
+void ModelRegistry::GrantOnly(KeyHandle root, const toolkit::String& path, AccessMask granted) {
   Make(root, path).granted = granted;
 }
 
-void RegistryModel::PutValue(KeyHandle root, const toolkit::String& path,
+void ModelRegistry::PutValue(KeyHandle root, const toolkit::String& path,
                              const toolkit::String& name, StoredValue value) {
   Make(root, path).values[name] = std::move(value);
 }
 
-void RegistryModel::FailCall(Operation operation, int nth, Status status) {
+void ModelRegistry::FailCall(Operation operation, int nth, Status status) {
   failures_.push_back({operation, nth, status});
 }
 
-const RegistryModel::Key* RegistryModel::Find(KeyHandle root, const toolkit::String& path) const {
+const ModelRegistry::Key* ModelRegistry::Find(KeyHandle root, const toolkit::String& path) const {
   const auto top = roots_.find(root);
   const auto names = Split(path);
   if (top == roots_.end() || !names) return nullptr;
@@ -155,11 +155,11 @@ const RegistryModel::Key* RegistryModel::Find(KeyHandle root, const toolkit::Str
   return current;
 }
 
-bool RegistryModel::HasKey(KeyHandle root, const toolkit::String& path) const {
+bool ModelRegistry::HasKey(KeyHandle root, const toolkit::String& path) const {
   return Find(root, path) != nullptr;
 }
 
-std::optional<Values> RegistryModel::ValuesOf(KeyHandle root, const toolkit::String& path) const {
+std::optional<Values> ModelRegistry::ValuesOf(KeyHandle root, const toolkit::String& path) const {
   const Key* key = Find(root, path);
   if (key == nullptr) return std::nullopt;
   return key->values;

@@ -1,8 +1,8 @@
 #pragma once
-// An in-memory registry for tests and for hosts without one: two roots
-// (HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE), a tree of keys holding values,
-// keys that grant only some rights, and calls that fail on demand. Every value keeps the
-// exact bytes it was given, so that a wrong size shows (the real registry
+// An in-memory registry for tests: two roots (HKEY_CURRENT_USER,
+// HKEY_LOCAL_MACHINE), a tree of keys holding values, keys that grant only
+// some rights, and calls that fail on demand. Every value keeps the exact
+// bytes it was given, so that a wrong size shows (the real registry
 // under Wine quietly mends a missing terminator). Key and value names compare
 // exactly; Windows folds case, and nothing here depends on that.
 #include <cstddef>
@@ -42,7 +42,7 @@ struct Call {
   bool operator==(const Call&) const = default;
 };
 
-class RegistryModel : public Registry {
+class ModelRegistry : public Registry {
  public:
   Status CreateKey(KeyHandle root, const toolkit::String& sub_key, AccessMask access,
                    KeyHandle& key) override;

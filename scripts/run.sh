@@ -13,13 +13,17 @@ done
 if [ -n "${DISPLAY:-}" ]; then
   # The session's test shell shows its window, whose button opens pop-up
   # windows; the run ends, and the shell with it, once both programs are closed.
-  exec "$root/scripts/with-wine.sh" bash -c "wine '$bin/BrowserShell.exe' /demo & wine '$bin/Brakkon.exe' & b=\$!; wine '$bin/Quorrin.exe' & q=\$!; wait \$b \$q"
+  exec "$root/scripts/with-wine.sh" bash -c "wine '$bin/BrowserShell.exe' /demo &
+    wine '$bin/Brakkon.exe' & b=\$!
+    wine '$bin/Quorrin.exe' & q=\$!
+    wait \$b \$q"
 fi
 
 shots="$root/build/screenshots"
 rm -rf "$shots"
 mkdir -p "$shots"
-"$root/scripts/with-wine.sh" bash -c "cd '$bin' && wine headless_run.exe \"\$(winepath -w '$shots')\""
+"$root/scripts/with-wine.sh" bash -c \
+  "cd '$bin' && wine headless_run.exe \"\$(winepath -w '$shots')\""
 echo "screenshots in $shots"
 # The README's animation from the recorded frames, through Debian's
 # ImageMagick, by its path: another convert may come first on PATH.

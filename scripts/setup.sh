@@ -13,7 +13,8 @@ for p in cmake make g++ clang-format googletest libgtest-dev libgmock-dev \
 done
 [ ${#need[@]} -eq 0 ] && exit 0
 
-cmd="dpkg --add-architecture i386 && apt-get update && apt-get install -y --no-install-recommends ${need[*]}"
+cmd="dpkg --add-architecture i386 && apt-get update &&"
+cmd+=" apt-get install -y --no-install-recommends ${need[*]}"
 if [ "$(id -u)" -ne 0 ]; then
   echo "Missing packages: ${need[*]}" >&2
   echo "Run as root: $cmd" >&2

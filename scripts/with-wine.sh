@@ -37,7 +37,10 @@ export WINE_SESSION=1
 
 cleanup() {
   wineserver -k >/dev/null 2>&1 || true
-  for pid in $wm_pid $xvfb_pid; do kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; done
+  for pid in $wm_pid $xvfb_pid; do
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -63,14 +66,15 @@ fi
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"
   echo "with-wine: creating the Wine prefix (once)" >&2
-  wineboot -i >/dev/null 2>&1
-  wineserver -w  # let wineboot's server go, so that ours can persist
+  timeout 300 wineboot -i >/dev/null 2>&1
+  timeout 60 wineserver -w  # let wineboot's server go, so that ours can persist
 fi
 # Wine's own TrueType fonts (Tahoma, the dialog font; Marlett, the title
 # bar's glyphs) are not found where Debian installs them: the prefix gets a
 # copy, else every window would fall back to another font.
 for font in /usr/share/wine/fonts/*.ttf; do
-  [ -f "$WINEPREFIX/drive_c/windows/Fonts/${font##*/}" ] || cp "$font" "$WINEPREFIX/drive_c/windows/Fonts/"
+  fonts="$WINEPREFIX/drive_c/windows/Fonts"
+  [ -f "$fonts/${font##*/}" ] || cp "$font" "$fonts/"
 done
 wineserver -p >/dev/null 2>&1 || true
 # Wine's windows are managed by the window manager, as on a desktop.

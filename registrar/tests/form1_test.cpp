@@ -17,8 +17,8 @@ using toolkit::model::ModelWindow;
 
 // COM refusing to make a GUID leaves the box empty, and then nothing is written.
 TEST(RegistrarWindowTest, WithoutAGuidNothingIsWritten) {
-  model::ScriptedGuidSource guids(-2147467259, 0, u"");  // E_FAIL
-  model::RegistryModel registry;
+  model::ModelGuidSource guids(-2147467259, 0, u"");  // E_FAIL
+  model::ModelRegistry registry;
   ModelWindow window(Form1::Design());
   Form1 form(window, guids, registry);
   window.Load();

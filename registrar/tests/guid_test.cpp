@@ -27,7 +27,7 @@ TEST(GenerateGuidTest, FailingSourceGivesEmptyTextAndTheCountDecidesTheLength) {
       {"count past the NUL", 0, 41, true, guid + u'\0' + u' '},
   };
   for (const auto& c : cases) {
-    model::ScriptedGuidSource source(c.create_status, c.string_result, guid);
+    model::ModelGuidSource source(c.create_status, c.string_result, guid);
     EXPECT_EQ(GenerateGuid(source), c.expected) << c.name;
     EXPECT_EQ(source.rendered, c.rendered) << c.name;
   }

@@ -16,8 +16,8 @@
 namespace registrar {
 namespace {
 
+using model::ModelRegistry;
 using model::Operation;
-using model::RegistryModel;
 using toolkit::String;
 using Texts = std::map<String, String>;
 
@@ -35,7 +35,7 @@ const Texts kWritten = {{u"Exec", u"C:\\T\\Fennimot.exe"},
 
 // The key's values as text. Each must be a REG_SZ whose size was given as
 // its UTF-16 units plus exactly one NUL.
-Texts Read(const RegistryModel& registry, KeyHandle root, const String& path) {
+Texts Read(const ModelRegistry& registry, KeyHandle root, const String& path) {
   Texts texts;
   const auto values = registry.ValuesOf(root, path);
   if (!values) ADD_FAILURE() << "no key " << toolkit::ToUtf8(path);
@@ -59,7 +59,7 @@ TEST(RegisterToolbarButtonTest, WritesOnceWhereItCanAndStopsQuietlyWhereItCannot
   };
   const struct {
     const char* name;
-    std::function<void(RegistryModel&, ToolbarButtonRequest&)> arrange;
+    std::function<void(ModelRegistry&, ToolbarButtonRequest&)> arrange;
     std::optional<Texts> written = {};  // none: nothing in the registry changes
   } cases[] = {
       {.name = "checked", .arrange = [](auto&, auto&) {}, .written = kWritten},
@@ -121,7 +121,7 @@ TEST(RegisterToolbarButtonTest, WritesOnceWhereItCanAndStopsQuietlyWhereItCannot
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    RegistryModel registry;
+    ModelRegistry registry;
     ToolbarButtonRequest request = kRequest;
     c.arrange(registry, request);
     const auto before = registry.Snapshot();
@@ -138,7 +138,7 @@ TEST(RegisterToolbarButtonTest, WritesOnceWhereItCanAndStopsQuietlyWhereItCannot
 // The calls of a registration that works, each then made to fail in turn:
 // the registration stops or goes on as each step says, quietly.
 TEST(RegisterToolbarButtonTest, EachRegistryCallFailingInTurn) {
-  RegistryModel working;
+  ModelRegistry working;
   RegisterToolbarButton(working, kRequest);
   const std::vector<model::Call> calls = {{Operation::OpenKey, kPath, 0x3F, 2},  // absent
                                           {Operation::CreateKey, kPath, 0x3F, 0},
@@ -157,7 +157,7 @@ TEST(RegisterToolbarButtonTest, EachRegistryCallFailingInTurn) {
   for (const model::Call& call : calls) {
     const int n = ++nth[call.operation];
     SCOPED_TRACE(::testing::Message() << static_cast<int>(call.operation) << " #" << n);
-    RegistryModel registry;
+    ModelRegistry registry;
     registry.FailCall(call.operation, n, 5);  // ERROR_ACCESS_DENIED
     RegisterToolbarButton(registry, kRequest);
     Texts expected = kWritten;
