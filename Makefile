@@ -10,22 +10,12 @@ all: native win32
 setup:
 	@scripts/setup.sh
 
-native: setup
-	@cmake --preset native >/dev/null
-	@cmake --build --preset native -j $(JOBS)
-
-asan: setup
-	@cmake --preset asan >/dev/null
-	@cmake --build --preset asan -j $(JOBS)
-
-win32: setup
-	@cmake --preset win32 >/dev/null
-	@cmake --build --preset win32 -j $(JOBS)
-
-# Where the kernel runs no 32-bit code, Wine runs this 64-bit build instead.
-win64: setup
-	@cmake --preset win64 >/dev/null
-	@cmake --build --preset win64 -j $(JOBS)
+# One build a preset: native (the portable core and its tests), asan (the
+# same under the sanitizers), win32 (the programs and their Windows tests)
+# and win64 (the same, where the kernel runs no 32-bit code).
+native asan win32 win64: setup
+	@cmake --preset $@ >/dev/null
+	@cmake --build --preset $@ -j $(JOBS)
 
 # The build that this host's Wine can run: win32, or win64 without 32-bit support.
 wine-build: win32

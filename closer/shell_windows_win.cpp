@@ -98,23 +98,24 @@ class ComWindow final : public ShellWindow {
     return std::make_unique<ComDocument>(std::move(document));
   }
   toolkit::String LocationName() override {
-    Bstr text;
-    ThrowIfFailed(browser_->get_LocationName(text.put()), "IWebBrowser2::get_LocationName");
-    return Text(text);
+    return Read(&IWebBrowser2::get_LocationName, "IWebBrowser2::get_LocationName");
   }
   toolkit::String LocationURL() override {
-    Bstr text;
-    ThrowIfFailed(browser_->get_LocationURL(text.put()), "IWebBrowser2::get_LocationURL");
-    return Text(text);
+    return Read(&IWebBrowser2::get_LocationURL, "IWebBrowser2::get_LocationURL");
   }
   toolkit::String FullName() override {
-    Bstr text;
-    ThrowIfFailed(browser_->get_FullName(text.put()), "IWebBrowser2::get_FullName");
-    return Text(text);
+    return Read(&IWebBrowser2::get_FullName, "IWebBrowser2::get_FullName");
   }
   void Quit() override { ThrowIfFailed(browser_->Quit(), "IWebBrowser2::Quit"); }
 
  private:
+  template <class Getter>
+  toolkit::String Read(Getter get, const char* call) {
+    Bstr text;
+    ThrowIfFailed((browser_.Get()->*get)(text.put()), call);
+    return Text(text);
+  }
+
   ComPtr<IWebBrowser2> browser_;
 };
 
