@@ -44,6 +44,13 @@ function(add_program_resources target rcfile name version)
 
   set(PROGRAM_NAME "${name}")
   set(PROGRAM_VERSION "${version}")
+  # The manifest names the common controls of the program's own architecture:
+  # a 64-bit program given the 32-bit ones does not start where both exist.
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(PROGRAM_ARCHITECTURE amd64)
+  else()
+    set(PROGRAM_ARCHITECTURE x86)
+  endif()
   set(outdir "${CMAKE_CURRENT_BINARY_DIR}/${target}_resources")
   set(manifest "${outdir}/${name}.manifest")
   configure_file("${_program_manifest_template}" "${manifest}" @ONLY)
