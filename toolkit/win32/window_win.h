@@ -29,8 +29,8 @@ class ControlBase {
   // WM_CTLCOLORSTATIC: a brush if the control paints itself differently.
   virtual HBRUSH OnColor(HDC /*dc*/) { return nullptr; }
   virtual bool WantsHandCursor() const { return false; }
-  // The parts of this control that other controls cover, in its own
-  // coordinates; set at every layout.
+  // The parts of this control's rectangle that other controls' rectangles
+  // share, in its own coordinates; set at every layout.
   void SetCovered(std::vector<RECT> covered) { covered_ = std::move(covered); }
   // Work the control posted to itself through the window, run after the
   // current handler (see Win32Window::PostDeferred).
