@@ -22,7 +22,6 @@ import os
 import struct
 import subprocess
 import sys
-import tempfile
 import time
 
 BIN, RUN = sys.argv[1], sys.argv[2]
@@ -187,8 +186,7 @@ def icon_difference(screen, a, b):
 
 
 def main():
-    env = dict(os.environ)
-    run = subprocess.Popen(["bash", RUN], env=env, stdin=subprocess.DEVNULL,
+    run = subprocess.Popen(["bash", RUN], stdin=subprocess.DEVNULL,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
         windows = wait_for(lambda: all(map(x_window, (QUORRIN, BRAKKON, SHELL))) and
