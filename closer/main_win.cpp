@@ -8,9 +8,11 @@
 #include "closer/shell_launch_win.h"
 #include "closer/shell_windows_win.h"
 #include "toolkit/win32/com_win.h"
+#include "toolkit/win32/later_windows_win.h"
 #include "toolkit/win32/program_win.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  toolkit::win32::KeepDllLoadsInSystemFolder();
   // Declared first: COM ends after everything that holds a COM reference.
   const toolkit::win32::ComApartment com;
   closer::win32::ComShellWindows shell;

@@ -77,6 +77,12 @@ for font in /usr/share/wine/fonts/*.ttf; do
   [ -f "$fonts/${font##*/}" ] || cp "$font" "$fonts/"
 done
 wineserver -p >/dev/null 2>&1 || true
+# The Windows version that the prefix reports: WINE_WINDOWS_VERSION (winxp,
+# win7, win10; Wine's own default, win10, when unset). 64-bit Wine calls XP
+# winxp64.
+version=${WINE_WINDOWS_VERSION:-win10}
+[ "$preset" = win64 ] && [ "$version" = winxp ] && version=winxp64
+wine winecfg /v "$version" >/dev/null 2>&1
 # Wine's windows are managed by the window manager, as on a desktop.
 wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1 || true
 

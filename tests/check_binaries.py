@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Checks the shipped executables as files: 32-bit GUI PE, system DLLs only,
-size, icon images, version record and manifest. Uses binutils and icoutils.
+each import one that Windows XP SP3 exports, a header and a manifest that XP
+accepts, size, icon images and version record. Uses binutils and icoutils.
 
 usage: check_binaries.py Quorrin.exe Brakkon.exe
 """
@@ -10,10 +11,13 @@ import struct
 import subprocess
 import sys
 import tempfile
+import xml.etree.ElementTree as ElementTree
 
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "ole32.dll",
                "oleaut32.dll", "shell32.dll", "comctl32.dll", "msvcrt.dll"}
 MAX_BYTES = 300 * 1024
+XP_EXPORTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "xp_exports")
+ASM_V1 = "{urn:schemas-microsoft-com:asm.v1}"
 
 QUORRIN = {
     "icons": sorted((s, d) for s in (16, 24, 32, 48) for d in (4, 8, 32)),
@@ -92,6 +96,62 @@ def version_strings(node, found):
     return found
 
 
+def imports(dump):
+    """{dll: [function, ...]} from objdump's import tables."""
+    found = {}
+    for table in re.split(r"\n\s*DLL Name: ", dump)[1:]:
+        dll, _, rows = table.partition("\n")
+        names = re.findall(r"^\s+[0-9a-f]+\s+\d+\s+(\S+)\s*$", rows.split("\n\n")[0], re.M)
+        found.setdefault(dll.strip().lower(), []).extend(names)
+    return found
+
+
+def check_xp_imports(name, dump):
+    """XP's loader refuses to start a file that imports a function its DLLs lack."""
+    for dll, functions in imports(dump).items():
+        path = os.path.join(XP_EXPORTS, dll.removesuffix(".dll") + ".txt")
+        if not os.path.exists(path):
+            check(False, f"{name}: no list of what XP's {dll} exports")
+            continue
+        with open(path) as f:
+            exported = set(f.read().split())
+        for function in functions:
+            check(function in exported, f"{name}: imports {dll}!{function}, which XP lacks")
+
+
+def header_field(dump, field):
+    return int(re.search(rf"^{field}\s+(\S+)", dump, re.M).group(1), 16)
+
+
+def check_xp_header(name, dump):
+    """XP (5.1) refuses a file made for a later subsystem, and a load
+    configuration whose directory entry is not 64 bytes long."""
+    for field in ("MajorSubsystemVersion", "MajorOSystemVersion"):
+        minor = field.replace("Major", "Minor")
+        version = (header_field(dump, field), header_field(dump, minor))
+        check(version <= (5, 1), f"{name}: {field} {version} is later than XP's 5.1")
+    config = re.search(r"Entry a \S+ (\S+) Load Configuration Directory", dump)
+    check(config and int(config.group(1), 16) in (0, 0x40),
+          f"{name}: load configuration directory entry {config and config.group(1)}")
+
+
+def check_xp_manifest(name, text):
+    """XP's activation context parser refuses a manifest with an element of
+    a later Windows in the assembly's own namespace (such as a trustInfo
+    without its own namespace), and an element that declares one namespace
+    twice. Elements in other namespaces it passes over."""
+    root = ElementTree.fromstring(text)
+    known = {"assemblyIdentity", "description", "dependency", "file", "noInherit",
+             "noInheritable"}
+    for child in root:
+        if child.tag.startswith(ASM_V1):
+            check(child.tag[len(ASM_V1):] in known,
+                  f"{name}: manifest element {child.tag} is unknown to XP")
+    for start in re.findall(r"<[^!?/][^>]*>", text):
+        spaces = re.findall(r'xmlns(?::\w+)?="([^"]*)"', start)
+        check(len(spaces) == len(set(spaces)), f"{name}: one namespace declared twice in {start}")
+
+
 def check_program(exe, expected, workdir):
     name = os.path.basename(exe)
     dump = run("i686-w64-mingw32-objdump", "-p", exe).decode()
@@ -99,6 +159,8 @@ def check_program(exe, expected, workdir):
     check(re.search(r"Subsystem\s+00000002", dump) is not None, f"{name}: not a GUI program")
     dlls = {d.lower() for d in re.findall(r"DLL Name: (\S+)", dump)}
     check(dlls and dlls <= SYSTEM_DLLS, f"{name}: imports beyond system DLLs: {dlls - SYSTEM_DLLS}")
+    check_xp_imports(name, dump)
+    check_xp_header(name, dump)
     size = os.path.getsize(exe)
     check(size <= MAX_BYTES, f"{name}: {size} bytes, more than {MAX_BYTES}")
 
@@ -128,6 +190,7 @@ def check_program(exe, expected, workdir):
                    'version="6.0.0.0"', "PerMonitorV2", "true/pm"):
         check(needle in manifest, f"{name}: manifest lacks {needle}")
     check(manifest.count("<supportedOS") == 5, f"{name}: manifest's supported systems")
+    check_xp_manifest(name, manifest)
     print(f"{name}: {size} bytes, imports {', '.join(sorted(dlls))}")
 
 

@@ -1,13 +1,18 @@
 // What only the real controls under Wine can show: how their failures are
-// numbered, the credit line's look, and the cost of a long log.
+// numbered, the credit line's look, the timer's countdown, the fallbacks for
+// what later Windows versions added, and the cost of a long log.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 #include "toolkit/tests/failure_numbers.h"
+#include "toolkit/win32/later_windows_win.h"
 #include "toolkit/win32/window_win.h"
 
 namespace toolkit::testing {
@@ -47,26 +52,56 @@ TEST(Win32ToolkitTest, AClickableLabelShowsTheHandInItsColour) {
 
 // Switching on a timer that runs leaves its countdown alone. A busy machine
 // cannot make this pass wrongly: a restarted countdown ends no sooner than a
-// whole interval after the second switch.
+// whole interval after the second switch. Timed with the steady clock:
+// Wine's GetTickCount can stand still for a while on a busy machine.
 TEST(Win32TimerTest, SwitchingOnAgainKeepsTheCountdown) {
+  using Clock = std::chrono::steady_clock;
+  const auto ms = [](Clock::duration d) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(d).count();
+  };
   Win32Window window(GetModuleHandleW(nullptr), kDesign);
   Timer& timer = window.AddTimer("Timer", 200);
-  DWORD ticked = 0;
-  timer.onTick = [&] { ticked = ticked ? ticked : GetTickCount(); };
+  std::optional<Clock::time_point> ticked;
+  timer.onTick = [&] { ticked = ticked.value_or(Clock::now()); };
   timer.SetEnabled(true);
-  const DWORD first = GetTickCount();
+  const auto first = Clock::now();
   Sleep(100);
-  const DWORD again = GetTickCount();
+  const auto again = Clock::now();
   timer.SetEnabled(true);
-  while (!ticked && GetTickCount() - again < 1000) {
+  while (!ticked && Clock::now() - again < std::chrono::seconds(1)) {
     Pump();
     Sleep(1);
   }
-  ASSERT_NE(ticked, 0u);
-  std::printf("first tick %lu ms after switching on, %lu ms after switching on again\n",
-              ticked - first, ticked - again);
-  EXPECT_LT(ticked - again, 200u);
-  EXPECT_GE(ticked - first, 190u);
+  ASSERT_TRUE(ticked);
+  std::printf("first tick %lld ms after switching on, %lld ms after switching on again\n",
+              static_cast<long long>(ms(*ticked - first)),
+              static_cast<long long>(ms(*ticked - again)));
+  EXPECT_LT(ms(*ticked - again), 200);
+  EXPECT_GE(ms(*ticked - first), 190);
+}
+
+// Where the system lacks the per-monitor DPI functions (before Windows 10
+// 1607), the window takes the system's DPI and sizes its frame around the
+// client area the design asks for: 6000 x 3000 twips, 400 x 200 pixels at
+// Wine's 96 dpi.
+TEST(LaterWindowsTest, WindowWithoutPerMonitorDpiFunctions) {
+  Win32Window window(GetModuleHandleW(nullptr), kDesign, win32::LaterFunctions{});
+  RECT client{};
+  GetClientRect(window.Hwnd(), &client);
+  EXPECT_EQ(client.right, 400);
+  EXPECT_EQ(client.bottom, 200);
+  EXPECT_EQ(window.ToPixels(1440), 96);
+}
+
+// Without GetTickCount64 (XP) the 32-bit count is widened across its wrap,
+// every 49.7 days, and never goes back.
+TEST(LaterWindowsTest, TickCountWidenedAcrossTheWrap) {
+  std::atomic<ULONGLONG> last{0xFFFFFF00ull};
+  EXPECT_EQ(win32::WidenTickCount(0xFFFFFFF0u, last), 0xFFFFFFF0ull);
+  EXPECT_EQ(win32::WidenTickCount(0x00000010u, last), 0x100000010ull);
+  EXPECT_EQ(win32::WidenTickCount(0xFFFFFFF8u, last), 0x100000010ull);  // older: no change
+  EXPECT_EQ(win32::WidenTickCount(0x00000020u, last), 0x100000020ull);
+  EXPECT_EQ(last.load(), 0x100000020ull);
 }
 
 // The log only ever grows: appending must not slow down as it does.

@@ -7,9 +7,27 @@
 
 namespace toolkit::win32 {
 
+namespace {
+
+// The common controls are loaded here, once the program has kept later DLL
+// loads in the system folder (KeepDllLoadsInSystemFolder): imported with the
+// program, they would be loaded before its first line and look for the theme
+// engine in the program's folder. The manifest makes this version 6; without
+// them the standard controls still work, unthemed.
+void LoadCommonControls() {
+  using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+  const HMODULE module = LoadLibraryW(L"comctl32.dll");
+  const auto init = module ? reinterpret_cast<InitFunction>(reinterpret_cast<void*>(
+                                 GetProcAddress(module, "InitCommonControlsEx")))
+                           : nullptr;
+  const INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES};
+  if (init) init(&controls);
+}
+
+}  // namespace
+
 int RunProgram(HINSTANCE instance, const WindowDesign& design, const FormFactory& makeForm) {
-  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES};
-  InitCommonControlsEx(&controls);
+  LoadCommonControls();
   try {
     Win32Window window(instance, design);
     // The form refers to the window's controls, so it goes first.

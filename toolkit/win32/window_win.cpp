@@ -2,6 +2,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include "toolkit/win32/controls_win.h"
 #include "toolkit/win32/errors_win.h"
 #include "toolkit/win32/module_win.h"
@@ -16,19 +19,11 @@ constexpr int kFirstControlId = 1000;
 constexpr UINT_PTR kFirstTimerId = 1;
 constexpr UINT kDeferredMessage = WM_APP + 1;
 
-// Per-monitor DPI functions exist only from Windows 10; older systems get
-// the system DPI, which is also the window's there.
-template <class F>
-F SystemFunction(const char* name) {
-  return reinterpret_cast<F>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
-}
-
-UINT DpiOf(HWND hwnd) {
-  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-  static const auto getDpi = SystemFunction<GetDpiForWindowFn>("GetDpiForWindow");
-  if (getDpi) {
-    if (UINT dpi = getDpi(hwnd)) return dpi;
+// Per-monitor DPI exists only from Windows 10 1607; older systems get the
+// system DPI, which is also the window's there.
+UINT DpiOf(HWND hwnd, const LaterFunctions& later) {
+  if (later.getDpiForWindow) {
+    if (UINT dpi = later.getDpiForWindow(hwnd)) return dpi;
   }
   HDC dc = GetDC(hwnd);
   const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
@@ -36,11 +31,11 @@ UINT DpiOf(HWND hwnd) {
   return dpi > 0 ? static_cast<UINT>(dpi) : 96;
 }
 
-RECT OuterRect(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, UINT dpi) {
+RECT OuterRect(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, UINT dpi,
+               const LaterFunctions& later) {
   RECT rect{0, 0, clientWidth, clientHeight};
-  using AdjustFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
-  static const auto adjustForDpi = SystemFunction<AdjustFn>("AdjustWindowRectExForDpi");
-  if (!adjustForDpi || !adjustForDpi(&rect, style, FALSE, exStyle, dpi)) {
+  if (!later.adjustWindowRectExForDpi ||
+      !later.adjustWindowRectExForDpi(&rect, style, FALSE, exStyle, dpi)) {
     AdjustWindowRectEx(&rect, style, FALSE, exStyle);
   }
   return rect;
@@ -56,7 +51,9 @@ HFONT DialogFont(UINT dpi) {
   font.lfHeight = -static_cast<LONG>(8 * dpi / 72);
   font.lfWeight = FW_NORMAL;
   font.lfCharSet = DEFAULT_CHARSET;
-  wcscpy_s(font.lfFaceName, L"MS Shell Dlg");
+  constexpr wchar_t kFace[] = L"MS Shell Dlg";
+  static_assert(sizeof(kFace) <= sizeof(font.lfFaceName));
+  std::copy(std::begin(kFace), std::end(kFace), font.lfFaceName);
   if (HFONT created = CreateFontIndirectW(&font)) return created;
   return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
@@ -75,9 +72,10 @@ void RegisterWindowClass(HINSTANCE instance, LRESULT(CALLBACK* proc)(HWND, UINT,
 
 }  // namespace
 
-Win32Window::Win32Window(HINSTANCE instance, WindowDesign design)
+Win32Window::Win32Window(HINSTANCE instance, WindowDesign design, const LaterFunctions& later)
     : instance_(instance),
       design_(std::move(design)),
+      later_(later),
       gate_(
           [this](const std::string& message) { ShowRunTimeError(hwnd_, design_.caption, message); },
           [this] { EndProgram(); }) {
@@ -100,7 +98,7 @@ Win32Window::Win32Window(HINSTANCE instance, WindowDesign design)
     SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
     SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
   }
-  ApplyDpi(DpiOf(hwnd_), nullptr);
+  ApplyDpi(DpiOf(hwnd_, later_), nullptr);
 }
 
 Win32Window::~Win32Window() {
@@ -334,7 +332,7 @@ void Win32Window::ApplyDpi(UINT dpi, const RECT* suggested) {
                  SWP_NOZORDER | SWP_NOACTIVATE);
   } else {
     const RECT outer = OuterRect(ToPixels(design_.clientWidth), ToPixels(design_.clientHeight),
-                                 style, exStyle, dpi);
+                                 style, exStyle, dpi, later_);
     SetWindowPos(hwnd_, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }

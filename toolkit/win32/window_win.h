@@ -8,6 +8,7 @@
 
 #include "toolkit/toolkit.h"
 #include "toolkit/win32/handles_win.h"
+#include "toolkit/win32/later_windows_win.h"
 
 namespace toolkit::win32 {
 
@@ -57,7 +58,9 @@ class Win32Timer;
 class Win32Window final : public Window {
  public:
   // Unhandled failures are shown to the user in a message box of this window.
-  Win32Window(HINSTANCE instance, WindowDesign design);
+  // `later` are the newer system functions it may use, each with a fallback.
+  Win32Window(HINSTANCE instance, WindowDesign design,
+              const LaterFunctions& later = LaterFunctions::OfSystem());
   ~Win32Window() override;
   Win32Window(const Win32Window&) = delete;
   Win32Window& operator=(const Win32Window&) = delete;
@@ -105,6 +108,7 @@ class Win32Window final : public Window {
 
   HINSTANCE instance_;
   WindowDesign design_;
+  LaterFunctions later_;
   EventGate gate_;
   HWND hwnd_ = nullptr;
   UINT dpi_ = 96;

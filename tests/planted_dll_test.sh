@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# A download's folder where a web page has dropped DLLs named after those the
+# system loads once a program runs (the theme engine and what it imports,
+# COM's proxies). Wine is told to search for those names as Windows does,
+# program's folder first. Each program, started from that folder and used
+# through every button and its link, must run none of them; nor may the
+# fallback used where the system cannot restrict the search. A probe that
+# loads the names unguarded shows that the planted DLLs would run.
+# Arguments: Quorrin.exe Brakkon.exe window_controls.exe dll_probe.exe
+# planted.dll. Runs inside a Wine session.
+set -euo pipefail
+mapfile -t args < <(realpath "$@")
+quorrin=${args[0]} brakkon=${args[1]} controls=${args[2]} probe=${args[3]} planted=${args[4]}
+names=(actxprxy msimg32 uxtheme)
+downloads=$(mktemp -d)
+trap 'rm -rf "$downloads"' EXIT
+cp "$quorrin" "$brakkon" "$probe" "$downloads/"
+for name in "${names[@]}"; do cp "$planted" "$downloads/$name.dll"; done
+cd "$downloads"
+export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;$(IFS=,; echo "${names[*]}")=n,b"
+failed=0 passed=0
+check() {  # check WHAT EXPECTED ACTUAL
+  if [ "$2" = "$3" ]; then passed=$((passed + 1)); else
+    failed=$((failed + 1)); printf '%s: expected\n  %s\ngot\n  %s\n' "$1" "$2" "$3"
+  fi
+}
+ran() { ls -- *.ran 2>/dev/null | tr '\n' ' ' || true; rm -f -- *.ran; }
+controls() { timeout 20 wine "$controls" "$@" | tr -d '\r' || true; }
+# Clicks the centre of the control of class $2 whose text is $3, through X.
+click() {
+  controls "$1" | awk -F'\t' -v cls="$2" -v text="$3" \
+    '$1 == cls && $7 == text { print int(($2 + $4) / 2), int(($3 + $5) / 2) }' |
+    { read -r x y && xdotool mousemove "$x" "$y" click 1 || true; }
+}
+probe=$(basename "$probe")
+
+timeout 60 wine "$probe" "${names[@]/%/.dll}" || true
+check "planted DLLs run by a process that does not guard" \
+  "$(printf '%s.dll.ran ' "${names[@]}")" "$(ran)"
+timeout 60 wine "$probe" --fallback "${names[@]/%/.dll}" || true
+check "planted DLLs run by the fallback" "" "$(ran)"
+
+timeout 30 wine Quorrin.exe &
+q="Quorrin - Porn Site Closer"
+controls "$q" --click "Start Closing" --click "Stop Closing" --click "Open Selected Site" \
+  --click "Clean Supressed List" >/dev/null
+click "$q" static "Made by Drabwick - Click to visite my site"
+controls "$q" --click Close >/dev/null
+wait || true
+check "planted DLLs run by Quorrin" "" "$(ran)"
+
+timeout 30 wine Brakkon.exe &
+guid=$(controls Tessaly --click "Criar GUID" --click "Adicionar ao registro" --close |
+  awk -F'\t' '$1 == "edit" { print $7; exit }')
+wait || true
+timeout 60 wine reg delete "HKCU\\Software\\Microsoft\\Internet Explorer\\Extensions\\$guid" /f \
+  >/dev/null 2>&1 || true
+check "planted DLLs run by Brakkon" "" "$(ran)"
+
+echo "$passed passed, $failed failed"
+[ $failed = 0 ]
