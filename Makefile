@@ -35,6 +35,9 @@ test: format-check native asan wine-build
 	  echo "   (this kernel runs no 32-bit code)"; \
 	else echo "== Windows tests under Wine"; fi; \
 	scripts/with-wine.sh ctest --preset $$preset || status=1; \
+	echo "== Windows tests under Wine, the prefix set to Windows XP"; \
+	WINE_WINDOWS_VERSION=winxp scripts/with-wine.sh \
+	  ctest --preset $$preset -E 'binary_checks|reproducible' || status=1; \
 	exit $$status
 
 test-native: native

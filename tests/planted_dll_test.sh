@@ -3,9 +3,11 @@
 # system loads once a program runs (the theme engine and what it imports,
 # COM's proxies). Wine is told to search for those names as Windows does,
 # program's folder first. Each program, started from that folder and used
-# through every button and its link, must run none of them; nor may the
-# fallback used where the system cannot restrict the search. A probe that
-# loads the names unguarded shows that the planted DLLs would run.
+# through every button and its link, must run none of them. Nor may the
+# fallback for systems that cannot restrict the search, which also keeps
+# the current folder out (tried with a name that no system folder holds, as
+# XP lacks the DLLs of later versions). A probe that loads the names
+# unguarded shows that the planted DLLs would run.
 # Arguments: Quorrin.exe Brakkon.exe window_controls.exe dll_probe.exe
 # planted.dll. Runs inside a Wine session.
 set -euo pipefail
@@ -16,6 +18,8 @@ downloads=$(mktemp -d)
 trap 'rm -rf "$downloads"' EXIT
 cp "$quorrin" "$brakkon" "$probe" "$downloads/"
 for name in "${names[@]}"; do cp "$planted" "$downloads/$name.dll"; done
+mkdir "$downloads/current"
+cp "$planted" "$downloads/current/absent.dll"
 cd "$downloads"
 export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;$(IFS=,; echo "${names[*]}")=n,b"
 failed=0 passed=0
@@ -24,7 +28,7 @@ check() {  # check WHAT EXPECTED ACTUAL
     failed=$((failed + 1)); printf '%s: expected\n  %s\ngot\n  %s\n' "$1" "$2" "$3"
   fi
 }
-ran() { ls -- *.ran 2>/dev/null | tr '\n' ' ' || true; rm -f -- *.ran; }
+ran() { ls -- *.ran current/*.ran 2>/dev/null | tr '\n' ' ' || true; rm -f -- *.ran current/*.ran; }
 controls() { timeout 20 wine "$controls" "$@" | tr -d '\r' || true; }
 # Clicks the centre of the control of class $2 whose text is $3, through X.
 click() {
@@ -34,10 +38,10 @@ click() {
 }
 probe=$(basename "$probe")
 
-timeout 60 wine "$probe" "${names[@]/%/.dll}" || true
+(cd current && timeout 60 wine "../$probe" "${names[@]/%/.dll}" absent.dll) || true
 check "planted DLLs run by a process that does not guard" \
-  "$(printf '%s.dll.ran ' "${names[@]}")" "$(ran)"
-timeout 60 wine "$probe" --fallback "${names[@]/%/.dll}" || true
+  "actxprxy.dll.ran current/absent.dll.ran msimg32.dll.ran uxtheme.dll.ran " "$(ran)"
+(cd current && timeout 60 wine "../$probe" --fallback "${names[@]/%/.dll}" absent.dll) || true
 check "planted DLLs run by the fallback" "" "$(ran)"
 
 timeout 30 wine Quorrin.exe &

@@ -30,20 +30,24 @@ const LaterFunctions& LaterFunctions::OfSystem() {
 }
 
 void KeepDllLoadsInSystemFolder(const LaterFunctions& later) {
-  // Every later load by name searches the system folder only; where the
-  // system cannot do that, at least the current folder leaves the search.
-  if (!later.setDefaultDllDirectories || !later.setDefaultDllDirectories(kSearchSystemFolderOnly)) {
-    SetDllDirectoryW(L"");
-  }
-  // The names that the system loads once a program runs are loaded now from
-  // the system folder, and a name that is loaded is not searched for again.
-  // This covers the systems that cannot restrict the search, and loaders
-  // that look for a DLL's own imports in the program's folder whatever the
-  // search (Wine's). The altered search path takes what each of them imports
-  // from the system folder too. They stay loaded for the life of the program.
   wchar_t folder[MAX_PATH];
   const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return;
+  const bool found = length > 0 && length < MAX_PATH;
+  // Every later load by name searches the system folder only. Where the
+  // system cannot do that, the system folder takes the current folder's
+  // place in the search (an empty name would do that on Windows, not Wine).
+  if (!later.setDefaultDllDirectories ||
+      !later.setDefaultDllDirectories(kSearchSystemFolderOnly)) {
+    SetDllDirectoryW(found ? folder : L"");
+  }
+  if (!found) return;
+  // The names that the system loads once a program runs are loaded now from
+  // the system folder, and a name that is loaded is not searched for again.
+  // This covers the program's own folder where the search cannot be
+  // restricted, and loaders that look for a DLL's own imports in the
+  // program's folder whatever the search (Wine's). The altered search path
+  // takes what each of them imports from the system folder too. They stay
+  // loaded for the life of the program.
   for (const wchar_t* name : kLaterLoadedDlls) {
     const std::wstring path = std::wstring(folder, length) + L'\\' + name;
     LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
