@@ -24,6 +24,18 @@ F SystemFunction(const char* name) {
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
 }
 
+RECT OuterRect(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, UINT dpi) {
+  RECT rect{0, 0, clientWidth, clientHeight};
+  using AdjustFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+  static const auto adjustForDpi = SystemFunction<AdjustFn>("AdjustWindowRectExForDpi");
+  if (!adjustForDpi || !adjustForDpi(&rect, style, FALSE, exStyle, dpi)) {
+    AdjustWindowRectEx(&rect, style, FALSE, exStyle);
+  }
+  return rect;
+}
+
+}  // namespace
+
 UINT DpiOf(HWND hwnd) {
   using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
   static const auto getDpi = SystemFunction<GetDpiForWindowFn>("GetDpiForWindow");
@@ -34,16 +46,6 @@ UINT DpiOf(HWND hwnd) {
   const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
   if (dc) ReleaseDC(hwnd, dc);
   return dpi > 0 ? static_cast<UINT>(dpi) : 96;
-}
-
-RECT OuterRect(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, UINT dpi) {
-  RECT rect{0, 0, clientWidth, clientHeight};
-  using AdjustFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
-  static const auto adjustForDpi = SystemFunction<AdjustFn>("AdjustWindowRectExForDpi");
-  if (!adjustForDpi || !adjustForDpi(&rect, style, FALSE, exStyle, dpi)) {
-    AdjustWindowRectEx(&rect, style, FALSE, exStyle);
-  }
-  return rect;
 }
 
 // The dialog font the layout's twips were drawn for: 8-point MS Shell Dlg
@@ -60,6 +62,8 @@ HFONT DialogFont(UINT dpi) {
   if (HFONT created = CreateFontIndirectW(&font)) return created;
   return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
+
+namespace {
 
 void RegisterWindowClass(HINSTANCE instance, LRESULT(CALLBACK* proc)(HWND, UINT, WPARAM, LPARAM)) {
   WNDCLASSEXW wc{};
