@@ -2,7 +2,7 @@
 # everything and runs every test.
 JOBS ?= $(shell nproc)
 MAKEFLAGS += --no-print-directory
-.PHONY: all setup native asan win32 win64 wine-build test test-native test-win32 run measure \
+.PHONY: all setup native asan win32 win64 wine-build test test-native test-win32 run docs measure \
 	dist format format-check clean
 
 all: native win32
@@ -48,6 +48,15 @@ test-win32: wine-build
 
 run: wine-build
 	@scripts/run.sh
+
+# The README's pictures, from a headless run: it leaves them under build/
+# (so that `make run` never changes the checkout); here they become docs/'s.
+docs: wine-build
+	@scripts/run.sh --headless
+	@cp build/screenshots/Quorrin.png docs/quorrin.png
+	@cp build/screenshots/Brakkon.png docs/brakkon.png
+	@cp build/screenshots/quorrin-closing.gif docs/quorrin-closing.gif
+	@echo "docs/quorrin.png, docs/brakkon.png and docs/quorrin-closing.gif refreshed"
 
 # The release: dist/ with a zip per program and SHA256SUMS, from the 32-bit build.
 dist: win32

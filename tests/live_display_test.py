@@ -15,6 +15,9 @@ the X server shows, not what a window says it painted) and checks it:
 - Quorrin's "Stop Closing" is drawn disabled at start and enabled after
   "Start Closing" and after "Stop Closing", clicked with the mouse;
 - the credit line's text is drawn in its blue (0, 0, 192);
+- the test shell's window is a dialog like theirs: its client area in the
+  dialog grey, not black, and its button's caption as tall as Quorrin's in
+  the dialog font, not the system's fallback;
 - closing both programs ends the run.
 """
 
@@ -27,6 +30,7 @@ import time
 BIN, RUN = sys.argv[1], sys.argv[2]
 QUORRIN, BRAKKON, SHELL = "Quorrin - Porn Site Closer", "Tessaly", "BrowserShell"
 CREDIT_BLUE = (0, 0, 192)
+DIALOG_GREY = (245, 245, 245)  # Wine's button face, the dialogs' background
 failures = []
 
 
@@ -167,6 +171,13 @@ def darkest(screen, rect):
                                             b - h * 3 // 10)))
 
 
+def ink_rows(screen, rect):
+    """How many pixel rows inside a button's border hold its caption's dark pixels."""
+    l, t, r, b = rect
+    return sum(any(luminance(p) < 128 for p in screen.region(l + 4, y, r - 4, y + 1))
+               for y in range(t + 4, b - 4))
+
+
 def icon_box(window):
     """The left end of a window's title bar, where the window manager draws its icon."""
     client, _ = geometry(window)
@@ -218,6 +229,16 @@ def main():
         text = {p for p in screen.region(*label[:3], min(label[3], client[3])) if p != background}
         check(text == {CREDIT_BLUE}, f"the credit line's text pixels are {sorted(text)}")
         states = [darkest(screen, stop)]
+
+        shell = controls(SHELL)
+        inside = (shell[0][1][0] + 2, shell[0][1][3] - 3)  # below its button
+        check(screen.pixel(*inside) == DIALOG_GREY,
+              f"the test shell's window is the dialog grey {DIALOG_GREY}: "
+              f"{screen.pixel(*inside)} at {inside}")
+        rows = (ink_rows(screen, control(shell, "button", "Open 5 pop-up windows")),
+                ink_rows(screen, control(quorrin, "button", "Clean Supressed List")))
+        check(rows[0] == rows[1], f"the test shell's button caption is as tall as Quorrin's "
+                                  f"(both with ascenders and a p): {rows[0]} and {rows[1]} rows")
         check_boxes(screen, 96)
 
         # The icons: each program's icon box against the default icon's, both

@@ -19,6 +19,30 @@ constexpr int kFirstControlId = 1000;
 constexpr UINT_PTR kFirstTimerId = 1;
 constexpr UINT kDeferredMessage = WM_APP + 1;
 
+RECT OuterRect(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, UINT dpi,
+               const LaterFunctions& later) {
+  RECT rect{0, 0, clientWidth, clientHeight};
+  if (!later.adjustWindowRectExForDpi ||
+      !later.adjustWindowRectExForDpi(&rect, style, FALSE, exStyle, dpi)) {
+    AdjustWindowRectEx(&rect, style, FALSE, exStyle);
+  }
+  return rect;
+}
+
+void RegisterWindowClass(HINSTANCE instance, LRESULT(CALLBACK* proc)(HWND, UINT, WPARAM, LPARAM)) {
+  WNDCLASSEXW wc{};
+  if (GetClassInfoExW(instance, kClassName, &wc)) return;
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = proc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = kClassName;
+  if (!RegisterClassExW(&wc)) ThrowLastError("RegisterClassExW");
+}
+
+}  // namespace
+
 // Per-monitor DPI exists only from Windows 10 1607; older systems get the
 // system DPI, which is also the window's there.
 UINT DpiOf(HWND hwnd, const LaterFunctions& later) {
@@ -29,16 +53,6 @@ UINT DpiOf(HWND hwnd, const LaterFunctions& later) {
   const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
   if (dc) ReleaseDC(hwnd, dc);
   return dpi > 0 ? static_cast<UINT>(dpi) : 96;
-}
-
-RECT OuterRect(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, UINT dpi,
-               const LaterFunctions& later) {
-  RECT rect{0, 0, clientWidth, clientHeight};
-  if (!later.adjustWindowRectExForDpi ||
-      !later.adjustWindowRectExForDpi(&rect, style, FALSE, exStyle, dpi)) {
-    AdjustWindowRectEx(&rect, style, FALSE, exStyle);
-  }
-  return rect;
 }
 
 // The dialog font the layout's twips were drawn for: 8-point MS Shell Dlg
@@ -57,20 +71,6 @@ HFONT DialogFont(UINT dpi) {
   if (HFONT created = CreateFontIndirectW(&font)) return created;
   return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
-
-void RegisterWindowClass(HINSTANCE instance, LRESULT(CALLBACK* proc)(HWND, UINT, WPARAM, LPARAM)) {
-  WNDCLASSEXW wc{};
-  if (GetClassInfoExW(instance, kClassName, &wc)) return;
-  wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = proc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kClassName;
-  if (!RegisterClassExW(&wc)) ThrowLastError("RegisterClassExW");
-}
-
-}  // namespace
 
 Win32Window::Win32Window(HINSTANCE instance, WindowDesign design, const LaterFunctions& later)
     : instance_(instance),

@@ -12,6 +12,12 @@
 
 namespace toolkit::win32 {
 
+// The window's DPI: its own where the system scales per monitor, else the
+// system's.
+UINT DpiOf(HWND hwnd, const LaterFunctions& later = LaterFunctions::OfSystem());
+// The dialog font of the programs' windows at `dpi`; the caller deletes it.
+HFONT DialogFont(UINT dpi);
+
 class Win32Window;
 
 // A child control. The HWND is a view: the parent window destroys it.

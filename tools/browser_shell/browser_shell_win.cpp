@@ -33,7 +33,9 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/win32/handles_win.h"
 #include "toolkit/win32/module_win.h"
+#include "toolkit/win32/window_win.h"
 
 namespace {
 
@@ -467,8 +469,13 @@ LRESULT CALLBACK ControlProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
     // At the left, half-way down: beside the centred Quorrin and below
     // Brakkon at the top left, not under either.
     if (!GetWindow(window, GW_CHILD)) {
-      CreateWindowExW(0, L"BUTTON", L"Open 5 pop-up windows", WS_CHILD | WS_VISIBLE, 10, 10, 230,
-                      30, window, nullptr, GetModuleHandleW(nullptr), nullptr);
+      HWND button =
+          CreateWindowExW(0, L"BUTTON", L"Open 5 pop-up windows", WS_CHILD | WS_VISIBLE, 10, 10,
+                          230, 30, window, nullptr, GetModuleHandleW(nullptr), nullptr);
+      // The programs' dialog font, not the system's fallback, as beside them.
+      static toolkit::win32::UniqueFont font;
+      font.reset(toolkit::win32::DialogFont(toolkit::win32::DpiOf(window)));
+      SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
     }
     const RECT work = WorkArea();
     RECT own{};
@@ -534,6 +541,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR args, int) {
   WNDCLASSW controlClass{};
   controlClass.lpfnWndProc = ControlProc;
   controlClass.hInstance = instance;
+  controlClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  // The dialog background of the programs' windows, shown beside them.
+  controlClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   controlClass.lpszClassName = L"BrowserShellControl";
   if (!RegisterClassW(&browserClass) || !RegisterClassW(&controlClass)) return 1;
   // Made once the class is registered, so a client that finds it can use it.
