@@ -131,7 +131,9 @@ TEST(Win32ListBoxTest, AppendingStaysFlatAsTheListGrows) {
   }
   ASSERT_EQ(list.Count(), kLines);
   std::printf("append: first %d lines %.3f s, last %d lines %.3f s\n", kSlice, first, kSlice, last);
-  EXPECT_LE(last, 2 * first);
+  // A cost per line that grew with the list would make the last slice about
+  // 19 times the first (190,000 lines before it on average, against 10,000).
+  EXPECT_LE(last, 4 * first);
 }
 
 }  // namespace
