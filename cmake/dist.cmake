@@ -52,7 +52,8 @@ if(NOT "$ENV{SIGN_PFX}" STREQUAL "")
   endif()
 endif()
 
-set(zips)
+# Every executable is signed before any zip is written: a signing that fails
+# leaves no part of a release.
 foreach(name IN LISTS PROGRAMS)
   set(dir "${STAGE}/${name}")
   file(MAKE_DIRECTORY "${dir}")
@@ -73,6 +74,10 @@ foreach(name IN LISTS PROGRAMS)
   string(REPLACE "@VERSION@" "${${name}_VERSION}" text "${text}")
   string(REPLACE "\n" "\r\n" text "${text}")
   file(WRITE "${dir}/README.txt" "${text}")
+endforeach()
+set(zips)
+foreach(name IN LISTS PROGRAMS)
+  set(dir "${STAGE}/${name}")
   set(zip "${name}-${${name}_VERSION}.zip")
   execute_process(
     COMMAND python3 "${CMAKE_CURRENT_LIST_DIR}/zip_release.py" "${OUT}/${zip}"
