@@ -8,7 +8,8 @@ for p in cmake make g++ clang-format googletest libgtest-dev libgmock-dev \
          g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 \
          wine wine32:i386 wine64 fonts-wine xvfb xauth icoutils python3 \
          mingw-w64-tools libwine-dev libfreetype6 \
-         openbox x11-utils x11-apps x11-xserver-utils xdotool imagemagick; do
+         openbox x11-utils x11-apps x11-xserver-utils xdotool imagemagick \
+         osslsigncode openssl unzip; do
   have "$p" || need+=("$p")
 done
 [ ${#need[@]} -eq 0 ] && exit 0
