@@ -15,6 +15,10 @@ void Find(F& function, const wchar_t* dll, const char* name) {
 // LOAD_LIBRARY_SEARCH_SYSTEM32, which older headers lack.
 constexpr DWORD kSearchSystemFolderOnly = 0x00000800;
 
+// What the system loads by name once a program runs (WINEDEBUG=+loaddll
+// shows them): the theme engine, what it imports, COM's proxies.
+constexpr const wchar_t* kLaterLoadedDlls[] = {L"uxtheme.dll", L"msimg32.dll", L"actxprxy.dll"};
+
 }  // namespace
 
 const LaterFunctions& LaterFunctions::OfSystem() {

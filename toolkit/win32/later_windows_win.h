@@ -29,17 +29,13 @@ struct LaterFunctions {
 // DLL. Called first thing, before any window, COM or shell call.
 void KeepDllLoadsInSystemFolder(const LaterFunctions& later = LaterFunctions::OfSystem());
 
-// The names that the system loads once a program runs, loaded from the
-// system folder by KeepDllLoadsInSystemFolder.
-inline constexpr const wchar_t* kLaterLoadedDlls[] = {L"uxtheme.dll", L"msimg32.dll",
-                                                      L"actxprxy.dll"};
-
 // Milliseconds since the system started, as GetTickCount64 gives them: from
 // the system's own where it has one, else from GetTickCount's 32-bit count.
 ULONGLONG WINAPI TickCount64();
 // GetTickCount's count `now` widened to 64 bits: `last` holds the latest
 // result and takes each wrap of the 32-bit count (every 49.7 days) into
-// account. Never goes back; a count older than `last` gives `last`.
+// account, as long as calls come less than 24.8 days apart. Never goes
+// back; a count older than `last` gives `last`.
 ULONGLONG WidenTickCount(DWORD now, std::atomic<ULONGLONG>& last);
 
 }  // namespace toolkit::win32
