@@ -36,8 +36,7 @@ void KeepDllLoadsInSystemFolder(const LaterFunctions& later) {
   // Every later load by name searches the system folder only. Where the
   // system cannot do that, the system folder takes the current folder's
   // place in the search (an empty name would do that on Windows, not Wine).
-  if (!later.setDefaultDllDirectories ||
-      !later.setDefaultDllDirectories(kSearchSystemFolderOnly)) {
+  if (!later.setDefaultDllDirectories || !later.setDefaultDllDirectories(kSearchSystemFolderOnly)) {
     SetDllDirectoryW(found ? folder : L"");
   }
   if (!found) return;
