@@ -16,6 +16,8 @@
 namespace {
 
 using driver::ClassOf;
+using driver::Click;
+using driver::ClickLine;
 using driver::FindChild;
 using driver::Folder;
 using driver::RunningProgram;
@@ -102,6 +104,17 @@ void CheckTabWalk(const RunningProgram& program, const std::vector<HWND>& order)
   }
 }
 
+// The message box a process shows, or null.
+HWND MessageBoxOf(DWORD processId) {
+  for (HWND h = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); h;
+       h = FindWindowExW(nullptr, h, L"#32770", nullptr)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(h, &owner);
+    if (owner == processId && IsWindowVisible(h)) return h;
+  }
+  return nullptr;
+}
+
 // clang-format off
 const std::vector<ControlRow> kQuorrinRows = {
     {.cls = L"edit", .text = L"List of bloqued sites!", .twips = {120, 120, 4095, 285},
@@ -151,22 +164,30 @@ TEST(QuorrinFromOutside, WindowControlsAndUse) {
   quorrin.Settle();
   EXPECT_TRUE(IsWindowEnabled(stop));
 
-  // Lines put into the log are copied by a click on them; cleaning keeps it.
+  // A click on a line of the log copies it; cleaning the log keeps the copy.
   for (const wchar_t* line :
        {L"----------------------", L"A page \u03a9", L"http://example.com/"}) {
     SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line));
   }
-  const auto itemHeight = static_cast<int>(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
-  PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, itemHeight * 2 + 2));
-  PostMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(5, itemHeight * 2 + 2));
-  EXPECT_TRUE(WaitFor([&] { return TextOf(text1) == L"http://example.com/"; }));
-  quorrin.Click(FindChild(w, L"button", L"Clean Supressed List"));
+  EXPECT_TRUE(ClickLine(list, 2));
+  EXPECT_EQ(TextOf(text1), L"http://example.com/");
+  EXPECT_TRUE(Click(FindChild(w, L"button", L"Clean Supressed List")));
   EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 0);
   EXPECT_EQ(TextOf(text1), L"http://example.com/");
 
-  quorrin.Click(start);
-  PostMessageW(FindChild(w, L"button", L"Close"), BM_CLICK, 0, 0);
-  EXPECT_EQ(quorrin.ExitCode(5000), 0u);
+  // A failure that ends the program, read off its box as a person reads it:
+  // the text box, closed from outside, cannot take the line clicked. OK ends
+  // the program.
+  SendMessageW(text1, WM_CLOSE, 0, 0);
+  SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"a line"));
+  EXPECT_TRUE(ClickLine(list, 0));
+  HWND box = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (box = MessageBoxOf(quorrin.ProcessId())) != nullptr; }));
+  EXPECT_EQ(TextOf(box), L"Quorrin - Porn Site Closer");
+  EXPECT_EQ(TextOf(FindChild(box, L"static", [](const std::wstring& t) { return !t.empty(); })),
+            L"Run-time error:\n\nsetting a control's text failed (0x00000578)");
+  EXPECT_TRUE(Click(FindChild(box, L"button", L"OK")));
+  EXPECT_NE(quorrin.ExitCode(5000), STILL_ACTIVE);
 }
 
 const std::wstring kExtensions = L"Software\\Microsoft\\Internet Explorer\\Extensions\\";
@@ -249,7 +270,7 @@ TEST(BrakkonFromOutside, WindowControlsAndUse) {
                          FindChild(w, L"edit", folder + L"\\Fennimot.exe"), check,
                          FindChild(w, L"edit", folder + L"\\Files\\fennimot.ico"), text4, option1});
 
-  brakkon.Click(criar);
+  Click(criar);
   const std::wstring guid = TextOf(guidBox);
   EXPECT_TRUE(IsGuidText(guid));
   EXPECT_NE(guid, first);
@@ -259,7 +280,7 @@ TEST(BrakkonFromOutside, WindowControlsAndUse) {
   brakkon.Type(text4, typed);
   EXPECT_EQ(TextOf(text4), typed);
   RegDeleteTreeW(HKEY_CURRENT_USER, (kExtensions + guid).c_str());
-  brakkon.Click(adicionar);
+  Click(adicionar);
   const Texts written = {{L"ButtonText", L"Bot\u00e3o \u65e5\u672c \u03a9"},
                          {L"Exec", folder + L"\\Fennimot.exe"},
                          {L"Icon", folder + L"\\Files\\fennimot.ico"},
@@ -270,16 +291,16 @@ TEST(BrakkonFromOutside, WindowControlsAndUse) {
 
   // The same GUID again writes nothing.
   brakkon.Type(text4, L"changed");
-  brakkon.Click(adicionar);
+  Click(adicionar);
   EXPECT_EQ(driver::RegistryTexts(HKEY_CURRENT_USER, kExtensions + guid), written);
 
   // All users, the button hidden: the machine hive.
-  brakkon.Click(option2);
+  Click(option2);
   EXPECT_EQ(SendMessageW(option1, BM_GETCHECK, 0, 0), BST_UNCHECKED);
-  brakkon.Click(check);
-  brakkon.Click(criar);
+  Click(check);
+  Click(criar);
   const std::wstring machineGuid = TextOf(guidBox);
-  brakkon.Click(adicionar);
+  Click(adicionar);
   const Texts machine = driver::RegistryTexts(HKEY_LOCAL_MACHINE, kExtensions + machineGuid);
   EXPECT_EQ(machine.at(L"ButtonText"), L"changed");
   EXPECT_EQ(machine.at(L"Default Visible"), L"No");
@@ -287,10 +308,10 @@ TEST(BrakkonFromOutside, WindowControlsAndUse) {
 
   // A key of that name that grants reading only counts as absent, and
   // nothing is written into it.
-  brakkon.Click(criar);
+  Click(criar);
   const std::wstring locked = kExtensions + TextOf(guidBox);
   SetKeyRights(HKEY_LOCAL_MACHINE, locked, L"D:(A;;KRWDSD;;;WD)");  // read, unlock, delete
-  brakkon.Click(adicionar);
+  Click(adicionar);
   EXPECT_EQ(driver::RegistryTexts(HKEY_LOCAL_MACHINE, locked), Texts{});
   SetKeyRights(HKEY_LOCAL_MACHINE, locked, L"D:(A;;KA;;;WD)");
 

@@ -10,12 +10,14 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tools/driver_win.h"
 
 namespace {
 
+using driver::Click;
 using driver::ListLines;
 using driver::RunningProgram;
 using driver::TestShell;
@@ -77,7 +79,7 @@ TEST(QuorrinClosing, LogsAndClosesPagesOnlyInTheCollectionsOrder) {
 
   Quorrin q;
   ASSERT_TRUE(q.program.Started());
-  SendMessageW(q.start(), BM_CLICK, 0, 0);
+  EXPECT_TRUE(Click(q.start()));
   const auto first =
       Join({Group({L"\u03a9\u03bc\u03ad\u03b3\u03b1", L"http://a.example/1", path}),
             Group({L"\u65e5\u672c\u8a9e \U0001F600", L"http://b.example/2?q=1", path}),
@@ -109,7 +111,7 @@ TEST(QuorrinClosing, LogsAndClosesPagesOnlyInTheCollectionsOrder) {
   EXPECT_TRUE(IsWindow(stubborn));
   EXPECT_TRUE(IsWindow(folder));
   EXPECT_TRUE(IsWindow(none));
-  SendMessageW(q.stop(), BM_CLICK, 0, 0);
+  Click(q.stop());
   ExpectNothingHeld(shell);
 }
 
@@ -138,9 +140,9 @@ TEST(QuorrinClosing, SweepsEvery60MillisecondsOnlyWhileClosingIsOn) {
   EXPECT_EQ(shell.Count(TestShell::kSweeps), sweeps) << "before Start Closing";
   EXPECT_TRUE(IsWindow(a) && IsWindow(b));
 
-  q.program.Click(q.start());
+  Click(q.start());
+  ASSERT_TRUE(WaitFor([&] { return q.Lines() >= 10; }));
   const auto lines = ListLines(q.list());
-  ASSERT_GE(lines.size(), 10u);
   EXPECT_EQ(
       std::vector<std::wstring>(lines.begin(), lines.begin() + 10),
       Join({Group({L"A", L"http://a.example/", path}), Group({L"B", L"http://b.example/", path})}));
@@ -155,7 +157,7 @@ TEST(QuorrinClosing, SweepsEvery60MillisecondsOnlyWhileClosingIsOn) {
   // alone: clicked every 40 ms, the ticks still come.
   long clicks = 0;
   const long withClicks = sweepsIn3s([&] {
-    q.program.Click(q.start());
+    Click(q.start());
     ++clicks;
     Sleep(40);
   });
@@ -164,8 +166,7 @@ TEST(QuorrinClosing, SweepsEvery60MillisecondsOnlyWhileClosingIsOn) {
   std::printf("sweeps in 3 s: %ld; with %ld clicks of Start Closing: %ld\n", ticks, clicks,
               withClicks);
 
-  q.program.Click(q.stop());
-  q.program.Settle();
+  Click(q.stop());
   sweeps = shell.Count(TestShell::kSweeps);
   Sleep(500);
   EXPECT_EQ(shell.Count(TestShell::kSweeps), sweeps) << "after Stop Closing";
@@ -183,19 +184,19 @@ TEST(QuorrinClosing, AValueThatCannotBeReadCostsOnlyItsLine) {
                           shell.Open(L"slow", longTitle, L"http://4.example/")};
   Quorrin q;
   ASSERT_TRUE(q.program.Started());
-  SendMessageW(q.start(), BM_CLICK, 0, 0);
+  Click(q.start());
   EXPECT_TRUE(WaitFor([&] {
     for (HWND h : windows) {
       if (IsWindow(h)) return false;
     }
     return true;
   }));
-  SendMessageW(q.stop(), BM_CLICK, 0, 0);
+  Click(q.stop());
   ExpectNothingHeld(shell);
   EXPECT_EQ(ListLines(q.list()), Join({Group({L"http://1.example/", path}), Group({L"T2", path}),
                                        Group({L"T3", L"http://3.example/"}),
                                        Group({longTitle, L"http://4.example/", path})}));
-  PostMessageW(q.close(), BM_CLICK, 0, 0);
+  Click(q.close());
   EXPECT_EQ(q.program.ExitCode(5000), 0u);
 }
 
@@ -209,15 +210,14 @@ TEST(QuorrinClosing, WhatTheUserDoesDuringASweepHappensAfterIt) {
   const HWND held = shell.Open(L"hung+stubborn", L"Held", L"http://held.example/");
   Quorrin q;
   ASSERT_TRUE(q.program.Started());
-  const auto clickDuringSweep = [&](HWND button, HWND page) {
-    Sleep(300);  // the sweep now waits for the page's first answer
-    // Sent, not posted: while it waits, COM delivers sent messages only.
-    DWORD_PTR ignored;
-    EXPECT_TRUE(SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_BLOCK, 2000, &ignored));
-    PostMessageW(page, WM_USER, 0, 0);  // the page answers at last
-  };
-  PostMessageW(q.start(), BM_CLICK, 0, 0);
-  clickDuringSweep(q.stop(), held);
+  Click(q.start());
+  Sleep(300);  // the sweep now waits for the page's first answer
+  // Sent, as an accessibility client's "invoke" sends it: COM's wait
+  // delivers sent messages, so this click reaches the button inside the
+  // sweep. A mouse click would wait in the queue until the sweep ended.
+  DWORD_PTR ignored;
+  EXPECT_TRUE(SendMessageTimeoutW(q.stop(), BM_CLICK, 0, 0, SMTO_BLOCK, 2000, &ignored));
+  PostMessageW(held, WM_USER, 0, 0);  // the page answers at last
   // That sweep ends, and no other begins.
   ASSERT_TRUE(WaitFor([&] { return q.Lines() == 5; }));
   const HWND page = shell.Open(L"page", L"Opened while off", L"http://off.example/");
@@ -225,9 +225,18 @@ TEST(QuorrinClosing, WhatTheUserDoesDuringASweepHappensAfterIt) {
   EXPECT_EQ(ListLines(q.list()), Group({L"Held", L"http://held.example/", path}));
   EXPECT_TRUE(IsWindow(page));
 
-  PostMessageW(q.start(), BM_CLICK, 0, 0);
+  // "Close" clicked while a page holds the sweep waits in the queue until
+  // the page answers, then ends the program.
+  Click(q.start());
   EXPECT_TRUE(WaitFor([&] { return !IsWindow(page); }));
-  clickDuringSweep(q.close(), shell.Open(L"hung", L"Held too", L"http://held.example/2"));
+  const HWND heldToo = shell.Open(L"hung", L"Held too", L"http://held.example/2");
+  Sleep(300);
+  std::thread answer([heldToo] {
+    Sleep(500);
+    PostMessageW(heldToo, WM_USER, 0, 0);
+  });
+  EXPECT_TRUE(Click(q.close()));
+  answer.join();
   EXPECT_EQ(q.program.ExitCode(5000), 0u);
 }
 
@@ -238,7 +247,7 @@ TEST(QuorrinClosing, AfterTheShellRestartsNewWindowsAreClosedAgain) {
   ASSERT_TRUE(shell.Ready());
   Quorrin q;
   ASSERT_TRUE(q.program.Started());
-  PostMessageW(q.start(), BM_CLICK, 0, 0);
+  Click(q.start());
   const HWND before = shell.Open(L"page", L"Before", L"http://before.example/");
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(before); }));
   ASSERT_TRUE(shell.Restart());
@@ -271,10 +280,11 @@ std::string ReadFile(const std::wstring& path) {
   return bytes;
 }
 
-// "Open Selected Site" hands the shell a logged address; in the private
-// prefix, the shell's handler for http and https is a recorder of the test
-// tree that opens the address as a new test browser window.
-TEST(QuorrinClosing, OnlyASoundAddressIsOpenedAndAsOneArgument) {
+// "Open Selected Site" and the credit line hand the shell an address; in the
+// private prefix, the shell's handler for http and https is a recorder of
+// the test tree that notes how it was started and opens the address as a
+// new test browser window.
+TEST(QuorrinClosing, TheBrowserGetsOneSoundAddressAndShowsItsWindow) {
   TestShell shell;
   ASSERT_TRUE(shell.Ready());
   const std::wstring recorded = driver::Folder() + L"\\url_recorder.log";
@@ -291,27 +301,38 @@ TEST(QuorrinClosing, OnlyASoundAddressIsOpenedAndAsOneArgument) {
         L"\\\\evil.example\\share\\setup.exe", L"C:\\windows\\system32\\notepad.exe", L"http:",
         L"http://"}) {
     SendMessageW(text1, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
-    q.program.Click(open);
+    Click(open);
   }
   Sleep(500);
   EXPECT_EQ(Processes(), before);
   EXPECT_EQ(ReadFile(recorded), "");
 
-  // A logged address, selected in the log, opens a window the next tick closes.
+  // A logged address, clicked in the log, opens a window the next tick
+  // closes; the browser is told to show it as it normally shows a window.
   const std::wstring url = L"http://offer.example/a?b=1&c=%22d%22#top";
-  PostMessageW(q.start(), BM_CLICK, 0, 0);
+  Click(q.start());
   const HWND page = shell.Open(L"page", L"Offer", url);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(page); }));
-  const auto itemHeight = static_cast<int>(SendMessageW(q.list(), LB_GETITEMHEIGHT, 0, 0));
-  PostMessageW(q.list(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, itemHeight * 2 + 2));
-  PostMessageW(q.list(), WM_LBUTTONUP, 0, MAKELPARAM(5, itemHeight * 2 + 2));
+  driver::ClickLine(q.list(), 2);
   ASSERT_TRUE(WaitFor([&] { return driver::TextOf(text1) == url; }));
-  PostMessageW(open, BM_CLICK, 0, 0);
+  Click(open);
   EXPECT_TRUE(WaitFor([&] { return q.Lines() == 10; }, 10000));
-  EXPECT_EQ(ReadFile(recorded), "1\thttp://offer.example/a?b=1&c=%22d%22#top\n");
+
+  // The credit line, clicked on its words, opens the author's page so.
+  const HWND credit =
+      driver::FindChild(q.program.window, L"static", L"Made by Drabwick - Click to visite my site");
+  RECT words{};
+  GetClientRect(credit, &words);
+  driver::ClickAt(credit, {10, words.bottom / 2});
+  EXPECT_TRUE(WaitFor([&] { return q.Lines() == 15; }, 10000));
+  EXPECT_EQ(ReadFile(recorded),
+            "show 1\t1\thttp://offer.example/a?b=1&c=%22d%22#top\n"
+            "show 1\t1\thttps://drabwick.example.org/\n");
   const auto lines = ListLines(q.list());
-  EXPECT_EQ(std::vector<std::wstring>(lines.begin() + 5, lines.end()),
-            Group({url, url, TestShell::Path()}));
+  const std::wstring author = L"https://drabwick.example.org/";
+  EXPECT_EQ(
+      std::vector<std::wstring>(lines.begin() + 5, lines.end()),
+      Join({Group({url, url, TestShell::Path()}), Group({author, author, TestShell::Path()})}));
 }
 
 // However the message loop ends, the program ends cleanly, even in a sweep.
@@ -322,7 +343,7 @@ TEST(QuorrinClosing, EndsCleanlyOnAQuitFromOutsideOrTheSessionEnding) {
   for (const bool session : {false, true}) {
     Quorrin q;
     ASSERT_TRUE(q.program.Started());
-    PostMessageW(q.start(), BM_CLICK, 0, 0);
+    Click(q.start());
     ASSERT_TRUE(WaitFor([&] { return q.Lines() >= 1; }));
     if (session) {
       SendMessageW(q.program.window, WM_QUERYENDSESSION, 0, 0);

@@ -1,8 +1,9 @@
 // UrlRecorder.exe: stands in for the browser that the shell starts for an
 // http or https address, in the private Wine prefix only. Each run appends
-// one line to url_recorder.log beside it, "<count>\t<argument>\t...", and a
-// run given one address opens it as a page of the test shell, as a browser
-// opens a new window.
+// one line to url_recorder.log beside it, "show <n>\t<count>\t<argument>...",
+// n being how it was told to show its window (STARTF_USESHOWWINDOW's
+// wShowWindow, or "-" when it was not told), and a run given one address
+// opens it as a page of the test shell, as a browser opens a new window.
 #include <windows.h>
 
 #include <string>
@@ -10,7 +11,12 @@
 #include "tools/driver_win.h"
 
 int wmain(int argc, wchar_t** argv) {
-  std::wstring line = std::to_wstring(argc - 1);
+  STARTUPINFOW startup{};
+  GetStartupInfoW(&startup);
+  std::wstring line =
+      L"show " + ((startup.dwFlags & STARTF_USESHOWWINDOW) ? std::to_wstring(startup.wShowWindow)
+                                                           : std::wstring(L"-"));
+  line += L"\t" + std::to_wstring(argc - 1);
   for (int i = 1; i < argc; ++i) line += L"\t" + std::wstring(argv[i]);
   const std::string bytes = driver::ToUtf8(line + L"\n");
   const std::wstring path = driver::Folder() + L"\\url_recorder.log";

@@ -64,6 +64,88 @@ HWND FindChild(HWND window, const std::wstring& className,
   return nullptr;
 }
 
+namespace {
+
+// Absolute mouse coordinates count 65536ths of the primary screen; aimed at
+// the middle of the pixel, so that the system's rounding lands on it.
+LONG Normalized(LONG pixel, int screenPixels) {
+  return static_cast<LONG>((pixel * 65536LL + 32768) / screenPixels);
+}
+
+}  // namespace
+
+bool Click(HWND control) {
+  RECT client{};
+  GetClientRect(control, &client);
+  return ClickAt(control, {client.right / 2, client.bottom / 2});
+}
+
+bool ClickAt(HWND control, POINT at) {
+  const HWND top = GetAncestor(control, GA_ROOT);
+  ClientToScreen(control, &at);
+  // Brought to the front first, as a person does: other programs' windows
+  // (the test shell's pages) may lie over it, and the click goes to whatever
+  // is on top at that point. It must stay there: a program that has just
+  // started takes the front when it shows its window, and a window that
+  // loses it while pressed drops the press.
+  int steady = 0;
+  const bool reachable = WaitFor(
+      [&] {
+        const HWND hit = WindowFromPoint(at);
+        if (GetForegroundWindow() == top && hit && GetAncestor(hit, GA_ROOT) == top) {
+          return ++steady == 3;
+        }
+        steady = 0;
+        SetWindowPos(top, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        SetForegroundWindow(top);
+        return false;
+      },
+      3000, 20);
+  // The press and the release each carry the point, as a mouse reports its
+  // buttons with its position: the display's own pointer events may move
+  // the system's cursor in between.
+  INPUT press{}, release{};
+  for (INPUT* one : {&press, &release}) {
+    one->type = INPUT_MOUSE;
+    one->mi.dx = Normalized(at.x, GetSystemMetrics(SM_CXSCREEN));
+    one->mi.dy = Normalized(at.y, GetSystemMetrics(SM_CYSCREEN));
+  }
+  press.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN;
+  release.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP;
+
+  // A message sent now could be answered before the program takes the
+  // input, which waits behind sent messages. Buttons and list boxes hold the
+  // mouse while pressed: the press is taken once the control holds it, the
+  // release once it lets go. Other controls hold nothing to see: callers
+  // wait for what the click does.
+  const DWORD thread = GetWindowThreadProcessId(control, nullptr);
+  const auto holder = [thread] {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    return GetGUIThreadInfo(thread, &info) ? info.hwndCapture : nullptr;
+  };
+  const std::wstring cls = ClassOf(control);
+  const bool holds = cls == L"button" || cls == L"listbox";
+  bool taken = SendInput(1, &press, sizeof(INPUT)) == 1 &&
+               (!holds || WaitFor([&] { return holder() == control; }, 5000, 1));
+  taken = SendInput(1, &release, sizeof(INPUT)) == 1 && taken &&
+          (!holds || WaitFor([&] { return holder() != control; }, 5000, 1));
+  // Answered once the handler the click started has ended, or waits for
+  // another process (a sweep): a handler that waits still answers sent
+  // messages, and the next input or timer comes only after it.
+  DWORD_PTR ignored;
+  SendMessageTimeoutW(top, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &ignored);
+  return reachable && taken;
+}
+
+bool ClickLine(HWND list, int line) {
+  RECT client{};
+  GetClientRect(list, &client);
+  const auto height = static_cast<int>(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
+  const auto top = static_cast<int>(SendMessageW(list, LB_GETTOPINDEX, 0, 0));
+  return ClickAt(list, {client.right / 2, (line - top) * height + height / 2});
+}
+
 RunningProgram::RunningProgram(const wchar_t* exe, const wchar_t* caption) {
   std::wstring command = L"\"" + Folder() + L"\\" + exe + L"\"";
   // No output: what the program starts (a COM server, the shell's handler

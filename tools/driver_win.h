@@ -37,6 +37,19 @@ HWND FindChild(HWND window, const std::wstring& className, const std::wstring& t
 HWND FindChild(HWND window, const std::wstring& className,
                const std::function<bool(const std::wstring&)>& matches);
 
+// A person's click with the left button, through the system's input: the
+// window holding `control` is brought to the front, the mouse moved to `at`
+// (in the control's client area; its centre if not given), pressed and
+// released there. On a button or list box it returns once the program has
+// handled the click, or is inside a handler that waits for another process
+// (a sweep), after which the click is handled next. False if the window
+// could not be brought where the mouse reaches it, or a button or list box
+// did not take the click; the click is made all the same.
+bool Click(HWND control);
+bool ClickAt(HWND control, POINT at);
+// A click on the middle of a list box's line.
+bool ClickLine(HWND list, int line);
+
 class RunningProgram {
  public:
   // Starts Folder()\exe and waits for its visible window with `caption`.
@@ -51,12 +64,12 @@ class RunningProgram {
   DWORD ExitCode(DWORD waitMs) const;
   HWND Focus() const;
   DWORD ThreadId() const { return process_.dwThreadId; }
+  DWORD ProcessId() const { return process_.dwProcessId; }
   // A key pressed while `target` (by default what has the focus) has it.
   // Returns at once; the program handles it in its own time.
   void Press(WORD key, HWND target = nullptr) const;
   // Returns once the program has handled what was posted to it.
   void Settle() const;
-  void Click(HWND button) const { SendMessageW(button, BM_CLICK, 0, 0); }
   // Types `text` into an edit box, replacing what it held.
   void Type(HWND edit, const std::wstring& text) const;
   // Saves the window as a PNG file; false when it could not.

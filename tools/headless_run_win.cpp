@@ -39,7 +39,7 @@ bool ClosePopUps(const driver::RunningProgram& quorrin) {
              stop = driver::FindChild(quorrin.window, L"button", L"Stop Closing");
   const HWND folder = shell.Open(L"folder", L"C:\\Users\\Public", L"file:///C:/Users/Public");
   const size_t before = driver::ListLines(list).size();
-  SendMessageW(start, BM_CLICK, 0, 0);
+  driver::Click(start);
   std::vector<HWND> popUps;
   std::vector<LARGE_INTEGER> shown(kPopUps), gone(kPopUps);
   for (int i = 0; i < kPopUps; ++i) {
@@ -61,7 +61,7 @@ bool ClosePopUps(const driver::RunningProgram& quorrin) {
     }
     Sleep(1);
   }
-  SendMessageW(stop, BM_CLICK, 0, 0);
+  driver::Click(stop);
   const std::vector<std::wstring> lines = driver::ListLines(list);
   Print(L"Quorrin's log:");
   for (size_t i = before; i < lines.size(); ++i) Print(L"    " + lines[i]);
@@ -94,7 +94,7 @@ bool RecordAnimation(const driver::RunningProgram& quorrin, const std::wstring& 
   driver::TestShell shell;
   const HWND start = driver::FindChild(quorrin.window, L"button", L"Start Closing"),
              stop = driver::FindChild(quorrin.window, L"button", L"Stop Closing");
-  quorrin.Click(driver::FindChild(quorrin.window, L"button", L"Clean Supressed List"));
+  driver::Click(driver::FindChild(quorrin.window, L"button", L"Clean Supressed List"));
   struct Frame {
     driver::ScreenImage image;
     int hundredths;
@@ -117,11 +117,11 @@ bool RecordAnimation(const driver::RunningProgram& quorrin, const std::wstring& 
     UnionRect(&shown, &shown, &popUp);
     take(i + 1 < kPopUps ? 35 : 120);
   }
-  quorrin.Click(start);
+  driver::Click(start);
   const bool gone =
       driver::WaitFor([&] { return std::none_of(popUps.begin(), popUps.end(), IsWindow); });
   take(350);
-  quorrin.Click(stop);
+  driver::Click(stop);
 
   InflateRect(&shown, 16, 16);
   CreateDirectoryW(folder.c_str(), nullptr);
@@ -151,17 +151,17 @@ int wmain(int argc, wchar_t** argv) {
   // Brakkon: "Adicionar ao registro" writes the key named after the GUID.
   const std::wstring guid = driver::TextOf(driver::FindChild(
       brakkon.window, L"edit", [](const std::wstring& text) { return text.starts_with(L'{'); }));
-  brakkon.Click(driver::FindChild(brakkon.window, L"button", L"Adicionar ao registro"));
+  driver::Click(driver::FindChild(brakkon.window, L"button", L"Adicionar ao registro"));
   ok = ShowKey(guid) && ok;
 
   // Quorrin: "Start Closing" enables "Stop Closing", which switches it off.
   const HWND start = driver::FindChild(quorrin.window, L"button", L"Start Closing"),
              stop = driver::FindChild(quorrin.window, L"button", L"Stop Closing");
-  quorrin.Click(start);
+  driver::Click(start);
   const bool on = IsWindowEnabled(stop);
   Print(std::wstring(L"Quorrin: Start Closing pressed; Stop Closing is ") +
         (on ? L"enabled" : L"still disabled"));
-  quorrin.Click(stop);
+  driver::Click(stop);
   quorrin.Settle();
   Print(L"Quorrin: Stop Closing pressed");
   ok = on && ok;
@@ -177,7 +177,7 @@ int wmain(int argc, wchar_t** argv) {
 
   ok = RecordAnimation(quorrin, shots + L"\\frames") && ok;
 
-  PostMessageW(driver::FindChild(quorrin.window, L"button", L"Close"), BM_CLICK, 0, 0);
+  driver::Click(driver::FindChild(quorrin.window, L"button", L"Close"));
   PostMessageW(brakkon.window, WM_CLOSE, 0, 0);
   const bool closed = quorrin.ExitCode(5000) == 0 && brakkon.ExitCode(5000) == 0;
   Print(closed ? L"both programs closed" : L"a program did not close");

@@ -2,8 +2,8 @@
 // program from outside: one line for the window, then one for each control
 // in tab order, each "class<TAB>left<TAB>top<TAB>right<TAB>bottom<TAB>
 // enabled<TAB>text" in UTF-8, rectangles in screen pixels (the window's is its
-// client area). --click TEXT clicks the button showing TEXT first, and
-// --close closes the window after the report.
+// client area). --click TEXT first clicks the button showing TEXT with the
+// mouse, as a person does, and --close closes the window after the report.
 //
 //   window_controls CAPTION [--click TEXT]... [--close]
 #include <windows.h>
@@ -39,8 +39,7 @@ int wmain(int argc, wchar_t** argv) {
       close = true;
     } else if (option == L"--click" && i + 1 < argc) {
       const HWND button = driver::FindChild(window, L"button", argv[++i]);
-      if (!button) return 1;
-      SendMessageW(button, BM_CLICK, 0, 0);
+      if (!button || !driver::Click(button)) return 1;
     }
   }
   RECT client{};
