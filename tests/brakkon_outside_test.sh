@@ -6,15 +6,10 @@
 # Arguments: Brakkon.exe window_controls.exe BrowserShell.exe. Runs inside a
 # Wine session, which it ends and starts again.
 set -euo pipefail
+. "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 brakkon=$1 controls=$2 shell=$3
 top=$(mktemp -d)
 trap 'rm -rf "$top" "$WINEPREFIX/drive_c/Brakkon.exe"' EXIT
-failed=0 passed=0
-check() {  # check WHAT EXPECTED ACTUAL
-  if [ "$2" = "$3" ]; then passed=$((passed + 1)); else
-    failed=$((failed + 1)); printf '%s: expected\n  %s\ngot\n  %s\n' "$1" "$2" "$3"
-  fi
-}
 # The text boxes' texts, in tab order; with more arguments, clicks first.
 texts() {
   timeout 60 wine "$controls" Tessaly "$@" --close | tr -d '\r' |
@@ -58,5 +53,4 @@ read_back=$(timeout 60 wine reg query "$key" /v ButtonText 2>/dev/null | tr -d '
 check "ButtonText of $guid in a new session" "Fennimot" "$read_back"
 timeout 60 wine reg delete "$key" /f >/dev/null 2>&1 || true
 
-echo "$passed passed, $failed failed"
-[ $failed = 0 ]
+report

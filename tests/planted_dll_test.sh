@@ -11,6 +11,7 @@
 # Arguments: Quorrin.exe Brakkon.exe window_controls.exe dll_probe.exe
 # planted.dll. Runs inside a Wine session.
 set -euo pipefail
+. "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 mapfile -t args < <(realpath "$@")
 quorrin=${args[0]} brakkon=${args[1]} controls=${args[2]} probe=${args[3]} planted=${args[4]}
 names=(actxprxy msimg32 uxtheme)
@@ -22,12 +23,6 @@ mkdir "$downloads/current"
 cp "$planted" "$downloads/current/absent.dll"
 cd "$downloads"
 export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;$(IFS=,; echo "${names[*]}")=n,b"
-failed=0 passed=0
-check() {  # check WHAT EXPECTED ACTUAL
-  if [ "$2" = "$3" ]; then passed=$((passed + 1)); else
-    failed=$((failed + 1)); printf '%s: expected\n  %s\ngot\n  %s\n' "$1" "$2" "$3"
-  fi
-}
 ran() { ls -- *.ran current/*.ran 2>/dev/null | tr '\n' ' ' || true; rm -f -- *.ran current/*.ran; }
 controls() { timeout 20 wine "$controls" "$@" | tr -d '\r' || true; }
 # Clicks the centre of the control of class $2 whose text is $3, through X.
@@ -61,5 +56,4 @@ timeout 60 wine reg delete "HKCU\\Software\\Microsoft\\Internet Explorer\\Extens
   >/dev/null 2>&1 || true
 check "planted DLLs run by Brakkon" "" "$(ran)"
 
-echo "$passed passed, $failed failed"
-[ $failed = 0 ]
+report

@@ -10,6 +10,7 @@
 # Runs the programs only where this host's Wine runs them (the 32-bit build
 # needs a kernel that executes 32-bit code), in a Wine session.
 set -euo pipefail
+. "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 src=$1 build=$2 pointer_size=$3 controls=$4 quorrin=$5 brakkon=$6
 runs=no
 if [ "$pointer_size" = 8 ] || [ "$("$src/scripts/wine-preset.sh")" = win32 ]; then runs=yes; fi
@@ -22,12 +23,6 @@ unset SIGN_PFX SIGN_PASSWORD SIGN_PASSWORD_FILE SIGN_TIMESTAMP_URL SIGN_INFO_URL
   MAKEFLAGS MFLAGS MAKELEVEL http_proxy https_proxy HTTP_PROXY HTTPS_PROXY
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failed=0 passed=0
-check() {  # check WHAT EXPECTED ACTUAL
-  if [ "$2" = "$3" ]; then passed=$((passed + 1)); else
-    failed=$((failed + 1)); printf '%s: expected\n  %s\ngot\n  %s\n' "$1" "$2" "$3"
-  fi
-}
 
 # A self-signed code-signing certificate, packed with its key under a
 # password that a shell would split and expand.
@@ -133,5 +128,4 @@ else
   echo "this host's Wine runs no 32-bit code: the 64-bit build's signing test runs the signed programs"
 fi
 
-echo "$passed passed, $failed failed"
-[ $failed = 0 ]
+report
