@@ -76,15 +76,19 @@ for font in /usr/share/wine/fonts/*.ttf; do
   fonts="$WINEPREFIX/drive_c/windows/Fonts"
   [ -f "$fonts/${font##*/}" ] || cp "$font" "$fonts/"
 done
-wineserver -p >/dev/null 2>&1 || true
 # The Windows version that the prefix reports: WINE_WINDOWS_VERSION (winxp,
 # win7, win10; Wine's own default, win10, when unset). 64-bit Wine calls XP
-# winxp64.
+# winxp64. Wine's windows are managed by the window manager, as on a
+# desktop. What these settings start (the desktop, the services) has read
+# the version as it was, so it is ended and the session's server starts
+# afresh.
 version=${WINE_WINDOWS_VERSION:-win10}
 [ "$preset" = win64 ] && [ "$version" = winxp ] && version=winxp64
 wine winecfg /v "$version" >/dev/null 2>&1
-# Wine's windows are managed by the window manager, as on a desktop.
 wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1 || true
+wineserver -k >/dev/null 2>&1 || true
+wineserver -w >/dev/null 2>&1 || true
+wineserver -p >/dev/null 2>&1 || true
 
 # The test shell's browser windows stand in for the shell's collection, in
 # this private prefix only (tools/browser_shell/test_shell.reg.in says how).
