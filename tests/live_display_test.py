@@ -18,6 +18,8 @@ the X server shows, not what a window says it painted) and checks it:
 - the test shell's window is a dialog like theirs: its client area in the
   dialog grey, not black, and its button's caption as tall as Quorrin's in
   the dialog font, not the system's fallback;
+- Quorrin, closed with the window manager's close button while a page that
+  never answers holds its sweep, is gone within a second;
 - closing both programs ends the run.
 """
 
@@ -257,6 +259,25 @@ def main():
         check(states[0] >= 100 and states[1] <= 60 and states[2] <= 60,
               f"Stop Closing drawn disabled, then enabled after Start and after Stop: its "
               f"darkest caption pixel {states}")
+
+        # The window manager's close button, while a page that never answers
+        # holds the sweep: the button's click reaches Quorrin as a close
+        # command that waits in its queue, behind the page's answer.
+        wine(os.path.join(BIN, "BrowserShell.exe"), "/open", "hung", "Hung", "http://hung.example/")
+        click(start)
+        client, _ = geometry(windows[QUORRIN])
+        outer = frame(windows[QUORRIN])
+        title = client[1] - outer[1]
+        pressed = time.monotonic()
+        subprocess.run(["xdotool", "mousemove", str(outer[2] - title // 2 - 1),
+                        str(outer[1] + title // 2), "click", "1"], timeout=30, check=True)
+        running = lambda: subprocess.run(["pgrep", "-x", "Quorrin.exe"], capture_output=True,
+                                         check=False).returncode == 0
+        gone = wait_for(lambda: not running(), 5.0)
+        check(gone and time.monotonic() - pressed <= 1.0,
+              "Quorrin, closed with the window manager's button while a page held its sweep, "
+              f"is gone {'after %.0f ms' % (1000 * (time.monotonic() - pressed)) if gone else 'never'}")
+        wine(os.path.join(BIN, "window_controls.exe"), "Hung", "--close")
 
         # 144 dpi: a scale Brakkon reads when it starts.
         wine(os.path.join(BIN, "window_controls.exe"), BRAKKON, "--close")

@@ -10,10 +10,9 @@ using Handler = std::function<void()>;
 // Delivers events to handlers one at a time. A handler may pump messages (a
 // modal loop, or an outgoing COM call waiting for another process), so events
 // arrive while it runs. A timer tick that arrives then is dropped: a tick
-// comes again. What the user did (a click, a selection, closing the window)
-// waits instead, and is delivered in the order it came as soon as the running
-// handler ends. A failure that escapes a handler is reported and ends the
-// program.
+// comes again. What the user did (a click, a selection) waits instead, and is
+// delivered in the order it came as soon as the running handler ends. A failure that escapes a
+// handler is reported and ends the program.
 class EventGate {
  public:
   using Reporter = std::function<void(const std::string& message)>;
@@ -30,6 +29,8 @@ class EventGate {
 
   // After this no event is delivered any more, and waiting ones are dropped.
   void Close();
+  // A handler is running: what arrives now arrives inside it.
+  bool Running() const { return busy_ && !closed_; }
 
   // A failure outside any handler (in the toolkit itself): reported like an
   // unhandled one, then the program ends, even if the report itself fails.

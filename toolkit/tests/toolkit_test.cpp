@@ -1,7 +1,8 @@
-// The portable core: text, the event gate, and the headless realization's
-// failures.
+// The portable core: text, the event gate, the rules for a call that waits
+// for another process, and the headless realization's failures.
 #include <gtest/gtest.h>
 
+#include "toolkit/call_wait.h"
 #include "toolkit/model/model_window.h"
 #include "toolkit/string.h"
 #include "toolkit/tests/failure_numbers.h"
@@ -31,6 +32,28 @@ TEST(EventGateTest, AReportThatFailsStillEndsTheProgram) {
   EXPECT_TRUE(gate.Deliver([] { throw Failure("broken"); }));
   EXPECT_TRUE(ended);
   EXPECT_FALSE(gate.Post([] {}));
+}
+
+// Each decision with the time until the rules are asked again.
+TEST(WhileWaitingTest, TheUserWaitsHalfASecondAtMostNobodyThreeAndACloseNotAtAll) {
+  using enum WhileWaiting;
+  const struct {
+    unsigned waited;
+    Queued queued;
+    WaitDecision decision;
+  } cases[] = {
+      {0, Queued::kNothing, {kWait, 3000}},   {2999, Queued::kNothing, {kWait, 1}},
+      {3000, Queued::kNothing, {kCancel, 0}}, {0, Queued::kInput, {kWait, 500}},
+      {499, Queued::kInput, {kWait, 1}},      {500, Queued::kInput, {kCancel, 0}},
+      {4000, Queued::kInput, {kCancel, 0}},   {0, Queued::kClose, {kEnd, 0}},
+      {4000, Queued::kClose, {kEnd, 0}},
+  };
+  for (const auto& c : cases) {
+    const WaitDecision decision = DecideWhileWaiting(c.waited, c.queued);
+    EXPECT_EQ(decision, c.decision)
+        << c.waited << " ms, queued " << static_cast<int>(c.queued) << ": "
+        << static_cast<int>(decision.what) << ", ask again in " << decision.askAgainMs << " ms";
+  }
 }
 
 TEST(ModelToolkitTest, FailsWithTheSystemsNumbers) {

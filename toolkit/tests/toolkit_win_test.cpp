@@ -1,6 +1,7 @@
 // What only the real controls under Wine can show: how their failures are
-// numbered, the credit line's look, the timer's countdown, the fallbacks for
-// what later Windows versions added, and the cost of a long log.
+// numbered, the credit line's look, the timer's countdown, what the message
+// filter reads in the queue, the fallbacks for what later Windows versions
+// added, and the cost of a long log.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "toolkit/tests/failure_numbers.h"
+#include "toolkit/win32/call_filter_win.h"
 #include "toolkit/win32/later_windows_win.h"
 #include "toolkit/win32/window_win.h"
 
@@ -78,6 +80,67 @@ TEST(Win32TimerTest, SwitchingOnAgainKeepsTheCountdown) {
               static_cast<long long>(ms(*ticked - again)));
   EXPECT_LT(ms(*ticked - again), 200);
   EXPECT_GE(ms(*ticked - first), 190);
+}
+
+// Real messages in the queue, read as a call's wait asks the filter, which
+// takes none of them out: the window's close command, the program's quit, a
+// key pressed through the system's input; a timer's tick is no act of the
+// user's and stays for after the wait. Asked to wait on, the filter has a
+// tick of its own ask it again at the next bound.
+TEST(Win32CallFilterTest, ReadsTheQueueAsTheWaitingRulesSeeIt) {
+  Win32Window window(GetModuleHandleW(nullptr), kDesign);
+  window.LoadAndShow();
+  const HWND h = window.Hwnd();
+  win32::CallFilter filter(window);
+  const auto queued = [](HWND to, UINT message) {
+    MSG msg;
+    return PeekMessageW(&msg, to, message, message, PM_NOREMOVE) && msg.message == message;
+  };
+  const auto drop = [] {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+  };
+  drop();
+  SetTimer(h, 99, 100, nullptr);
+  Sleep(150);
+  EXPECT_EQ(win32::LookAtQueue(h), Queued::kNothing);
+  EXPECT_TRUE(queued(h, WM_TIMER));
+  KillTimer(h, 99);
+  drop();
+  EXPECT_EQ(filter.MessagePending(nullptr, 2990, PENDINGTYPE_TOPLEVEL), PENDINGMSG_WAITDEFPROCESS);
+  Sleep(100);
+  EXPECT_TRUE(queued(nullptr, WM_TIMER)) << "the filter's own tick, at 3000 ms";
+  EXPECT_EQ(filter.MessagePending(nullptr, 3000, PENDINGTYPE_TOPLEVEL), PENDINGMSG_CANCELCALL);
+
+  PostMessageW(h, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  EXPECT_EQ(win32::LookAtQueue(h), Queued::kNothing);
+  drop();
+  for (const auto& [message, command] : {std::pair{WM_SYSCOMMAND, SC_CLOSE}, {WM_CLOSE, 0}}) {
+    PostMessageW(h, message, command, 0);
+    EXPECT_EQ(win32::LookAtQueue(h), Queued::kClose) << message;
+    EXPECT_TRUE(queued(h, message));
+    drop();
+  }
+  PostQuitMessage(3);
+  EXPECT_EQ(win32::LookAtQueue(h), Queued::kClose);
+  MSG quit{};
+  EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) && quit.wParam == 3);
+
+  SetForegroundWindow(h);
+  INPUT key[2]{};
+  for (INPUT& k : key) {
+    k.type = INPUT_KEYBOARD;
+    k.ki.wVk = 'A';
+  }
+  key[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  ASSERT_EQ(SendInput(2, key, sizeof(INPUT)), 2u);
+  for (int i = 0; i < 100 && win32::LookAtQueue(h) != Queued::kInput; ++i) Sleep(10);
+  EXPECT_EQ(win32::LookAtQueue(h), Queued::kInput);
+  EXPECT_EQ(filter.MessagePending(nullptr, 499, PENDINGTYPE_TOPLEVEL), PENDINGMSG_WAITDEFPROCESS);
+  EXPECT_EQ(filter.MessagePending(nullptr, 500, PENDINGTYPE_TOPLEVEL), PENDINGMSG_CANCELCALL);
+  EXPECT_TRUE(queued(h, WM_KEYDOWN));
+  drop();
 }
 
 // Where the system lacks the per-monitor DPI functions (before Windows 10

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "toolkit/win32/call_filter_win.h"
 #include "toolkit/win32/errors_win.h"
 #include "toolkit/win32/window_win.h"
 
@@ -30,6 +31,9 @@ int RunProgram(HINSTANCE instance, const WindowDesign& design, const FormFactory
   LoadCommonControls();
   try {
     Win32Window window(instance, design);
+    // Where the program has COM: its calls into other processes wait by its
+    // own rules.
+    const CallFilter filter(window);
     // The form refers to the window's controls, so it goes first.
     std::shared_ptr<void> form = makeForm(window);
     window.LoadAndShow();

@@ -168,7 +168,10 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       ApplyDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
       return 0;
     case WM_CLOSE:
-      // Closing the window ends the program, after any running handler.
+      // Closing the window ends the program. Inside a running handler, it
+      // came in while the handler waits for another process (a page that
+      // may never answer, as Windows' Task Manager sends it): it ends there.
+      if (gate_.Running()) EndNow();
       gate_.Post([this] { EndProgram(); });
       return 0;
     case WM_ENDSESSION:
@@ -278,6 +281,11 @@ void Win32Window::EndProgram() {
   if (ended_) return;
   Quiesce();
   PostQuitMessage(0);
+}
+
+void Win32Window::EndNow() {
+  Quiesce();
+  ExitProcess(0);
 }
 
 void Win32Window::Quiesce() {

@@ -81,6 +81,9 @@ class Win32Window final : public Window {
   Timer& AddTimer(const std::string& name, unsigned intervalMs) override;
   String ProgramFolder() const override;
   void EndProgram() override;
+  // Ends the program here and now, from inside a handler that waits for
+  // another process and may never come back: the process ends with it.
+  [[noreturn]] void EndNow();
 
   // Delivers the load event; then shows the window unless the program ended.
   void LoadAndShow();

@@ -15,9 +15,10 @@
 // with WM_COPYDATA: UTF-16 text "kind\ttitle\taddress", where kind is one of
 // page, folder, none, later (a page after 300 ms), stubborn, notitle, nourl,
 // nopath, slow (every call takes 200 ms), hung (no call returns until the
-// window gets WM_USER once), notbrowser (a listed item that is no browser: it
-// answers neither IWebBrowser2 nor for a document), or several joined by '+'.
-// The reply is the new window's handle.
+// window gets WM_USER once, or is closed), notbrowser (a listed item that is
+// no browser: it answers neither IWebBrowser2 nor for a document), or several
+// joined by '+'. The reply is the new window's handle. From a script:
+// `BrowserShell.exe /open KIND TITLE URL` opens one in the running shell.
 //
 // WM_APP to the control window answers, as `wParam` asks, how many
 // references clients hold (0 documents, 1 enumerations, 2 browser references
@@ -27,6 +28,7 @@
 // windows.h first.
 #include <exdisp.h>
 #include <oleauto.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <iterator>
@@ -272,11 +274,14 @@ class Browser final : public IWebBrowser2 {
 
  private:
   // A slow page answers after 200 ms; a hung one not until its window gets
-  // WM_USER, as a page stuck in a script that is then stopped.
+  // WM_USER, as a page stuck in a script that is then stopped, or is closed.
   void Wait() {
     if (kind_ & kSlow) Sleep(200);
     MSG msg;
-    if (kind_ & kHung && window) GetMessageW(&msg, window, WM_USER, WM_USER);
+    while (kind_ & kHung && window && GetMessageW(&msg, window, 0, 0) > 0 &&
+           msg.message != WM_USER) {
+      DispatchMessageW(&msg);
+    }
     kind_ &= ~kHung;
   }
 
@@ -514,13 +519,20 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR args, int) {
   // being started by hand, and a client must find the windows it serves.
   // The Wine session has usually started one already: /demo then shows
   // that one's window.
+  int argc = 0;
+  wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  const bool open = argc == 5 && std::wstring(argv[1]) == L"/open";
   CreateMutexW(nullptr, FALSE, L"BrowserShell");
   if (GetLastError() == ERROR_ALREADY_EXISTS) {
-    if (!demo) return 1;
+    if (!demo && !open) return 1;
     for (int i = 0; i < 100; ++i, Sleep(50)) {
       if (HWND running = FindWindowW(L"BrowserShellControl", nullptr)) {
-        PostMessageW(running, kShowDemo, 0, 0);
-        return 0;
+        if (demo) PostMessageW(running, kShowDemo, 0, 0);
+        if (!open) return 0;
+        std::wstring command = std::wstring(argv[2]) + L"\t" + argv[3] + L"\t" + argv[4];
+        COPYDATASTRUCT data{0, static_cast<DWORD>(command.size() * sizeof(wchar_t)),
+                            command.data()};
+        return SendMessageW(running, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data)) ? 0 : 1;
       }
     }
     return 1;

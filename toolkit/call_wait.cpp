@@ -1,0 +1,14 @@
+#include "toolkit/call_wait.h"
+
+namespace toolkit {
+
+WaitDecision DecideWhileWaiting(unsigned waitedMs, Queued queued) {
+  // Closing needs nothing from the call: nothing is saved, and the answer
+  // would be thrown away.
+  if (queued == Queued::kClose) return {WhileWaiting::kEnd, 0};
+  const unsigned bound = queued == Queued::kInput ? kWaitForUserMs : kLongestWaitMs;
+  if (waitedMs >= bound) return {WhileWaiting::kCancel, 0};
+  return {WhileWaiting::kWait, bound - waitedMs};
+}
+
+}  // namespace toolkit

@@ -1,0 +1,45 @@
+#pragma once
+// What to do while a call into another process waits for its answer (a
+// browser's page that is busy or hung). The thread waits inside the call and
+// handles only paint and sent messages meanwhile; the user's input stays in
+// the queue until the call returns. These rules keep that wait short when it
+// matters to the user, and bounded when nobody acts.
+namespace toolkit {
+
+// The strongest thing waiting in the queue when a message arrives.
+enum class Queued {
+  kNothing,  // nothing of the user's: paint, ticks, sent messages
+  kInput,    // a key or a mouse button pressed
+  kClose,    // the window was told to close, or the program has ended
+};
+
+enum class WhileWaiting {
+  kWait,    // keep waiting
+  kCancel,  // give up on the call: it fails, and the caller goes on
+  kEnd,     // end the program now, without waiting for the call
+};
+
+// A call answered within this is a page at work; past it, a person who has
+// acted on the window waits for nothing but the page. Half a second is about
+// where a click starts to feel ignored, and many times what a working page
+// takes to answer (milliseconds).
+inline constexpr unsigned kWaitForUserMs = 500;
+// A call not answered within this is given up even though nobody acts, so
+// that one hung page costs each sweep this much and no more, and the other
+// pages are still closed. Well short of the five seconds after which Windows
+// calls a window "Not Responding", and long enough for a page that is only
+// slow.
+inline constexpr unsigned kLongestWaitMs = 3000;
+
+struct WaitDecision {
+  WhileWaiting what;
+  // With kWait: how much longer the call may wait as things stand, so that
+  // the rules are asked again then, even if nothing else arrives.
+  unsigned askAgainMs;
+  friend bool operator==(const WaitDecision&, const WaitDecision&) = default;
+};
+
+// `waitedMs`: how long the call has waited so far.
+WaitDecision DecideWhileWaiting(unsigned waitedMs, Queued queued);
+
+}  // namespace toolkit

@@ -1,0 +1,53 @@
+#pragma once
+// The thread's own message filter: COM asks it whenever a message arrives
+// while one of the thread's calls into another process waits for its answer.
+// Without one, COM waits for as long as the other process takes, and the
+// user's input waits in the queue all that time: a page that hangs would
+// hold the program, "Close" and the title bar's close button with it.
+#include <objbase.h>
+// objbase.h first.
+#include <windows.h>
+
+#include "toolkit/call_wait.h"
+
+namespace toolkit::win32 {
+
+class Win32Window;
+
+// What the thread's queue holds for `window`, as the waiting rules see it;
+// nothing is taken out of it.
+Queued LookAtQueue(HWND window);
+
+// Registered on the calling thread for as long as it lives, if the thread
+// has a single-threaded COM apartment; without one it does nothing.
+class CallFilter final : public IMessageFilter {
+ public:
+  explicit CallFilter(Win32Window& window);
+  ~CallFilter();
+  CallFilter(const CallFilter&) = delete;
+  CallFilter& operator=(const CallFilter&) = delete;
+
+  bool Registered() const { return registered_; }
+
+  // Not counted: it lives on the stack for as long as it is registered.
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+
+  DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD type, HTASK caller, DWORD tickCount,
+                                             LPINTERFACEINFO info) override;
+  DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK callee, DWORD tickCount,
+                                            DWORD rejectType) override;
+  DWORD STDMETHODCALLTYPE MessagePending(HTASK callee, DWORD tickCount,
+                                         DWORD pendingType) override;
+
+ private:
+  Win32Window& window_;
+  // A thread timer whose tick asks the filter again when the waiting call
+  // reaches its next bound: COM asks only when a message arrives.
+  UINT_PTR watch_ = 0;
+  IMessageFilter* previous_ = nullptr;
+  bool registered_ = false;
+};
+
+}  // namespace toolkit::win32
