@@ -250,11 +250,11 @@ TEST(QuorrinClosing, AHungPageHoldsNeitherThePagesBehindItNorClose) {
   Click(q.start());
   const DWORD opened = GetTickCount();
   const HWND page = shell.Open(L"page", L"Behind", L"http://behind.example/");
-  EXPECT_TRUE(WaitFor([&] { return !IsWindow(page); }, 4000));
+  EXPECT_TRUE(WaitFor([&] { return !IsWindow(page); }, 5000));
   const DWORD closedAfter = GetTickCount() - opened;
   EXPECT_EQ(ListLines(q.list()), Group({L"Behind", L"http://behind.example/", TestShell::Path()}));
 
-  Sleep(200);  // the next sweep waits again
+  Sleep(700);  // the next sweep has waited longer than a click need wait
   const DWORD clicked = GetTickCount();
   Click(q.close());
   EXPECT_EQ(q.program.ExitCode(1000), 0u);

@@ -38,8 +38,7 @@ class CallFilter final : public IMessageFilter {
                                              LPINTERFACEINFO info) override;
   DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK callee, DWORD tickCount,
                                             DWORD rejectType) override;
-  DWORD STDMETHODCALLTYPE MessagePending(HTASK callee, DWORD tickCount,
-                                         DWORD pendingType) override;
+  DWORD STDMETHODCALLTYPE MessagePending(HTASK callee, DWORD tickCount, DWORD pendingType) override;
 
  private:
   Win32Window& window_;
