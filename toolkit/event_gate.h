@@ -11,8 +11,8 @@ using Handler = std::function<void()>;
 // modal loop, or an outgoing COM call waiting for another process), so events
 // arrive while it runs. A timer tick that arrives then is dropped: a tick
 // comes again. What the user did (a click, a selection) waits instead, and is
-// delivered in the order it came as soon as the running handler ends. A failure that escapes a
-// handler is reported and ends the program.
+// delivered in the order it came as soon as the running handler ends. A
+// failure that escapes a handler is reported and ends the program.
 class EventGate {
  public:
   using Reporter = std::function<void(const std::string& message)>;
