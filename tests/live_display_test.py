@@ -140,6 +140,15 @@ def overlap(a, b):
     return a[0] < b[2] and b[0] < a[2] and a[1] < b[3] and b[1] < a[3]
 
 
+def running(pid):
+    """Whether a process runs (not ended, nor a zombie left for its parent)."""
+    try:
+        with open(f"/proc/{pid}/stat") as stat:
+            return stat.read().rpartition(")")[2].split()[0] != "Z"
+    except OSError:
+        return False
+
+
 def click(rect):
     x, y = (rect[0] + rect[2]) // 2, (rect[1] + rect[3]) // 2
     subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"], timeout=30, check=True)
@@ -268,12 +277,12 @@ def main():
         client, _ = geometry(windows[QUORRIN])
         outer = frame(windows[QUORRIN])
         title = client[1] - outer[1]
+        pid = int(subprocess.run(["xdotool", "getwindowpid", str(windows[QUORRIN])],
+                                 capture_output=True, timeout=30, check=True).stdout)
         pressed = time.monotonic()
         subprocess.run(["xdotool", "mousemove", str(outer[2] - title // 2 - 1),
                         str(outer[1] + title // 2), "click", "1"], timeout=30, check=True)
-        running = lambda: subprocess.run(["pgrep", "-x", "Quorrin.exe"], capture_output=True,
-                                         check=False).returncode == 0
-        gone = wait_for(lambda: not running(), 5.0)
+        gone = wait_for(lambda: not running(pid), 5.0)
         check(gone and time.monotonic() - pressed <= 1.0,
               "Quorrin, closed with the window manager's button while a page held its sweep, "
               f"is gone {'after %.0f ms' % (1000 * (time.monotonic() - pressed)) if gone else 'never'}")

@@ -285,7 +285,11 @@ void Win32Window::EndProgram() {
 
 void Win32Window::EndNow() {
   Quiesce();
-  ExitProcess(0);
+  // Not ExitProcess alone: the libraries' cleanup that it runs may wait for
+  // a lock held by a thread it has already ended, such as the one carrying
+  // the pending call. Nothing is left to save.
+  TerminateProcess(GetCurrentProcess(), 0);
+  ExitProcess(0);  // not reached
 }
 
 void Win32Window::Quiesce() {
