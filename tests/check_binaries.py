@@ -18,6 +18,12 @@ SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "ole32
 MAX_BYTES = 300 * 1024
 XP_EXPORTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "xp_exports")
 ASM_V1 = "{urn:schemas-microsoft-com:asm.v1}"
+ASM_V3 = "{urn:schemas-microsoft-com:asm.v3}"
+DPI_AWARE = "{http://schemas.microsoft.com/SMI/2005/WindowsSettings}dpiAware"
+DPI_AWARENESS = "{http://schemas.microsoft.com/SMI/2016/WindowsSettings}dpiAwareness"
+# The dpiAwareness values that Windows 10 1607 knows; 1703 and later know
+# permonitorv2 as well. Each takes the first value of the list that it knows.
+KNOWN_1607 = ("unaware", "system", "permonitor")
 
 QUORRIN = {
     "icons": sorted((s, d) for s in (16, 24, 32, 48) for d in (4, 8, 32)),
@@ -152,6 +158,33 @@ def check_xp_manifest(name, text):
         check(len(spaces) == len(set(spaces)), f"{name}: one namespace declared twice in {start}")
 
 
+def check_manifest(name, exe, text):
+    """What a program's start takes from its manifest, which Windows reads
+    only as RT_MANIFEST resource 1: no elevation and no virtualization
+    (asInvoker), version 6 of the common controls, system DPI awareness up to
+    Windows 10 1607 and per-monitor awareness of the second form from 1703."""
+    numbers = re.findall(r"--name=(\S+)", run("wrestool", "-l", "--type=24", exe).decode())
+    check(numbers == ["1"], f"{name}: manifest under resource {numbers}, which Windows ignores")
+    root = ElementTree.fromstring(text)
+    levels = root.findall(f"{ASM_V3}trustInfo/{ASM_V3}security/{ASM_V3}requestedPrivileges/"
+                          f"{ASM_V3}requestedExecutionLevel")
+    check([e.get("level") for e in levels] == ["asInvoker"], f"{name}: execution level")
+    controls = [e.get("version") for e in root.findall(
+        f"{ASM_V1}dependency/{ASM_V1}dependentAssembly/{ASM_V1}assemblyIdentity")
+        if e.get("name") == "Microsoft.Windows.Common-Controls"]
+    check(controls == ["6.0.0.0"], f"{name}: common controls {controls}")
+    settings = f"{ASM_V3}application/{ASM_V3}windowsSettings/"
+    aware = [e.text.strip().lower() for e in root.findall(settings + DPI_AWARE)]
+    check(aware == ["true"], f"{name}: dpiAware {aware}, not system awareness up to 10 1511")
+    lists = [[v.strip().lower() for v in e.text.split(",")]
+             for e in root.findall(settings + DPI_AWARENESS)]
+    values = lists[0] if len(lists) == 1 else []
+    on_1607 = next((v for v in values if v in KNOWN_1607), "unaware")
+    on_1703 = next((v for v in values if v in KNOWN_1607 + ("permonitorv2",)), "unaware")
+    check((on_1607, on_1703) == ("system", "permonitorv2"),
+          f"{name}: dpiAwareness {lists} gives 10 1607 {on_1607} and 1703 {on_1703}")
+
+
 def check_program(exe, expected, workdir):
     name = os.path.basename(exe)
     dump = run("i686-w64-mingw32-objdump", "-p", exe).decode()
@@ -186,9 +219,7 @@ def check_program(exe, expected, workdir):
               f"{name}: {key} is {strings.get(key)!r}")
 
     manifest = resource(exe, 24, workdir).decode("utf-8")
-    for needle in ('level="asInvoker"', "Microsoft.Windows.Common-Controls",
-                   'version="6.0.0.0"', "PerMonitorV2", "true/pm"):
-        check(needle in manifest, f"{name}: manifest lacks {needle}")
+    check_manifest(name, exe, manifest)
     check(manifest.count("<supportedOS") == 5, f"{name}: manifest's supported systems")
     check_xp_manifest(name, manifest)
     print(f"{name}: {size} bytes, imports {', '.join(sorted(dlls))}")

@@ -1,20 +1,28 @@
 #!/usr/bin/env bash
 # A download's folder where a web page has dropped DLLs named after those the
-# system loads once a program runs (the theme engine and what it imports,
-# COM's proxies). Wine is told to search for those names as Windows does,
-# program's folder first. Each program, started from that folder and used
-# through every button and its link, must run none of them. Nor may the
-# fallback for systems that cannot restrict the search, which also keeps
-# the current folder out (tried with a name that no system folder holds, as
-# XP lacks the DLLs of later versions). A probe that loads the names
-# unguarded shows that the planted DLLs would run.
+# system loads once a program runs, and after one more that the system
+# folder holds (wtsapi32). Wine is told to search for those names as Windows
+# does, program's folder first. Each program, started from that folder and
+# used through every button and its link, must run none of them. After the
+# guard, a probe that loads every name runs none either: the restricted
+# search keeps the program's folder out of every later load, whatever the
+# name. The fallback for systems that cannot restrict the search preloads
+# the listed names from the system folder, passing over those it lacks, and
+# keeps the current folder out (tried with a name that no system folder
+# holds); the program's folder it cannot keep out, so the names the system
+# folder lacks and the one outside the list still run there. The same probe
+# unguarded shows that every planted DLL would run.
 # Arguments: Quorrin.exe Brakkon.exe window_controls.exe dll_probe.exe
 # planted.dll. Runs inside a Wine session.
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 mapfile -t args < <(realpath "$@")
 quorrin=${args[0]} brakkon=${args[1]} controls=${args[2]} probe=${args[3]} planted=${args[4]}
-names=(actxprxy msimg32 uxtheme)
+# The names preloaded where the search cannot be restricted, as the guard
+# lists them. Wine's system folder lacks clbcatq, cryptbase and oleaccrc.
+listed=(uxtheme msimg32 actxprxy userenv setupapi apphelp propsys dwmapi cryptbase oleacc clbcatq
+  version oleaccrc)
+names=("${listed[@]}" wtsapi32)
 downloads=$(mktemp -d)
 trap 'rm -rf "$downloads"' EXIT
 cp "$quorrin" "$brakkon" "$probe" "$downloads/"
@@ -33,12 +41,24 @@ click() {
 }
 probe=$(basename "$probe")
 
-(cd current && timeout 60 wine "../$probe" "${names[@]/%/.dll}" absent.dll) || true
-check "planted DLLs run by a process that does not guard" \
-  "actxprxy.dll.ran current/absent.dll.ran msimg32.dll.ran uxtheme.dll.ran " "$(ran)"
-(cd current && timeout 60 wine "../$probe" --fallback "${names[@]/%/.dll}" absent.dll) || true
-check "planted DLLs run by the fallback" "" "$(ran)"
+run_probe() {
+  (cd current && timeout 60 wine "../$probe" "$@" "${names[@]/%/.dll}" absent.dll >/dev/null) || true
+}
+run_probe
+check "planted DLLs run by a process that does not guard" "actxprxy.dll.ran apphelp.dll.ran \
+clbcatq.dll.ran cryptbase.dll.ran current/absent.dll.ran dwmapi.dll.ran msimg32.dll.ran \
+oleacc.dll.ran oleaccrc.dll.ran propsys.dll.ran setupapi.dll.ran userenv.dll.ran uxtheme.dll.ran \
+version.dll.ran wtsapi32.dll.ran " "$(ran)"
+run_probe --guard
+check "planted DLLs run after the guard" "" "$(ran)"
+run_probe --fallback
+check "planted DLLs run after the fallback" \
+  "clbcatq.dll.ran cryptbase.dll.ran oleaccrc.dll.ran wtsapi32.dll.ran " "$(ran)"
 
+# Wine's own system DLLs import version, so it is loaded before a program's
+# first line, as imports are (README: "Started from a Downloads folder"):
+# searched for as Wine does for the programs.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES/,version,/,}
 timeout 30 wine Quorrin.exe &
 q="Quorrin - Porn Site Closer"
 controls "$q" --click "Start Closing" --click "Stop Closing" --click "Open Selected Site" \

@@ -23,10 +23,13 @@ struct LaterFunctions {
   static const LaterFunctions& OfSystem();
 };
 
-// The DLLs that the system loads by name once the program runs (the theme
-// engine and what it needs, COM's proxies) are not loaded from the program's
-// folder or the current folder, where a download may lie beside a planted
-// DLL. Called first thing, before any window, COM or shell call.
+// DLLs loaded by name once the program runs are not taken from the
+// program's folder or the current folder, where a download may lie beside a
+// planted DLL: where the system can restrict the search, every later load
+// by name searches the system folder only; where it cannot (XP, Vista and 7
+// without update KB2533623), the names that Windows loads after start are
+// loaded from the system folder now. Called first thing, before any window,
+// COM or shell call.
 void KeepDllLoadsInSystemFolder(const LaterFunctions& later = LaterFunctions::OfSystem());
 
 // Milliseconds since the system started, as GetTickCount64 gives them: from
