@@ -76,6 +76,13 @@ for font in /usr/share/wine/fonts/*.ttf; do
   fonts="$WINEPREFIX/drive_c/windows/Fonts"
   [ -f "$fonts/${font##*/}" ] || cp "$font" "$fonts/"
 done
+# The dialog faces mapped as Windows maps them, so that a window is measured
+# and seen here in the face Windows shows it in: Wine shows MS Shell Dlg in
+# Tahoma, Windows in Microsoft Sans Serif (which Wine lacks; it has the face
+# that one replaced, MS Sans Serif). MS Shell Dlg 2 is Tahoma in both.
+substitutes='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes'
+wine reg add "$substitutes" /v 'MS Shell Dlg' /d 'MS Sans Serif' /f >/dev/null 2>&1
+wine reg add "$substitutes" /v 'MS Shell Dlg 2' /d 'Tahoma' /f >/dev/null 2>&1
 # The Windows version that the prefix reports: WINE_WINDOWS_VERSION (winxp,
 # win7, win10; Wine's own default, win10, when unset). 64-bit Wine calls XP
 # winxp64. Wine's windows are managed by the window manager, as on a

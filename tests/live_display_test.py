@@ -13,11 +13,21 @@ the X server shows, not what a window says it painted) and checks it:
   test shell's window shows;
 - each of Brakkon's four text boxes has its whole border, at 96 and 144 dpi;
 - Quorrin's "Stop Closing" is drawn disabled at start and enabled after
-  "Start Closing" and after "Stop Closing", clicked with the mouse;
+  "Start Closing" (pressed with Space) and after "Stop Closing" (clicked);
 - the credit line's text is drawn in its blue (0, 0, 192);
 - the test shell's window is a dialog like theirs: its client area in the
   dialog grey, not black, and its button's caption as tall as Quorrin's in
   the dialog font, not the system's fallback;
+- the controls' text as 8-point Tahoma draws it, at 96 and 144 dpi: a
+  caption's ink as many pixel columns wide and rows tall (a smaller size or
+  another face, as the session maps MS Shell Dlg like Windows, differs);
+- a button reached with Tab keeps the focus while the user is in another
+  window (Alt+Tab, or a click on the test shell's window) and back: Space
+  then presses it (Brakkon's "Criar GUID" makes a new GUID; Quorrin's "Start
+  Closing" enables "Stop Closing" and closes the pop-ups), all typed and
+  clicked through the display's own input (xdotool);
+- after a sweep, each line that Quorrin's log shows whole is drawn, at 96
+  and 144 dpi: a separator as a row of dashes, any other line as letters;
 - Quorrin, closed with the window manager's close button while a page that
   never answers holds its sweep, is gone within a second;
 - closing both programs ends the run.
@@ -31,8 +41,14 @@ import time
 
 BIN, RUN = sys.argv[1], sys.argv[2]
 QUORRIN, BRAKKON, SHELL = "Quorrin - Porn Site Closer", "Tessaly", "BrowserShell"
+NAMES = {QUORRIN: "Quorrin", BRAKKON: "Brakkon"}
 CREDIT_BLUE = (0, 0, 192)
 DIALOG_GREY = (245, 245, 245)  # Wine's button face, the dialogs' background
+SEPARATOR = "-" * 22
+# (columns, rows) of a caption's ink in 8-point Tahoma, measured under this
+# Wine: 6 points draw 8 rows at 96 dpi, MS Sans Serif 100 columns.
+CAPTION_INK = {96: {"Clean Supressed List": (90, 10), "Adicionar ao registro": (93, 10)},
+               144: {"Clean Supressed List": (145, 16), "Adicionar ao registro": (147, 16)}}
 failures = []
 
 
@@ -123,10 +139,11 @@ def frame(window):
     return rect
 
 
-def controls(caption):
-    """The window's client rectangle and its controls, as the system reports them."""
+def controls(caption, *options):
+    """The window's client rectangle and its controls, as the system reports them
+    (and with --focus the focused window, with --lines the log's lines shown)."""
     rows = []
-    for line in wine(os.path.join(BIN, "window_controls.exe"), caption).splitlines():
+    for line in wine(os.path.join(BIN, "window_controls.exe"), caption, *options).splitlines():
         cls, l, t, r, b, enabled, text = line.split("\t", 6)
         rows.append((cls, (int(l), int(t), int(r), int(b)), enabled == "1", text))
     return rows
@@ -153,6 +170,35 @@ def click(rect):
     x, y = (rect[0] + rect[2]) // 2, (rect[1] + rect[3]) // 2
     subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"], timeout=30, check=True)
     time.sleep(0.5)
+
+
+def title_click(window):
+    """A click on the middle of a window's title bar, which brings it to the front."""
+    client, _ = geometry(window)
+    click((client[0], frame(window)[1], client[2], client[1]))
+
+
+def key(*keys):
+    subprocess.run(["xdotool", "key", "--delay", "100", *keys], timeout=30, check=True)
+    time.sleep(0.5)
+
+
+def active():
+    return subprocess.run(["xdotool", "getactivewindow", "getwindowname"], capture_output=True,
+                          timeout=30, check=False).stdout.decode().strip()
+
+
+def tab_to(name, text):
+    """Tab pressed until the control showing `text` has the focus; whether it has."""
+    for _ in range(12):
+        if any(c == "focus" and t == text for c, _, _, t in controls(name, "--focus")):
+            return True
+        key("Tab")
+    return False
+
+
+def popups_open(numbers):
+    return [n for n in numbers if x_window(f"Pop-up {n}")]
 
 
 # ------------------------------------------------------------------ checks
@@ -182,11 +228,36 @@ def darkest(screen, rect):
                                             b - h * 3 // 10)))
 
 
-def ink_rows(screen, rect):
-    """How many pixel rows inside a button's border hold its caption's dark pixels."""
+def ink_box(screen, rect, inset=4):
+    """(columns, rows) from the first to the last dark pixel inside a rectangle
+    (inside a button's border and focus frame by default); (0, 0) if none."""
     l, t, r, b = rect
-    return sum(any(luminance(p) < 128 for p in screen.region(l + 4, y, r - 4, y + 1))
-               for y in range(t + 4, b - 4))
+    dark = [(x, y) for y in range(t + inset, b - inset) for x in range(l + inset, r - inset)
+            if luminance(screen.pixel(x, y)) < 128]
+    if not dark:
+        return 0, 0
+    xs, ys = [x for x, _ in dark], [y for _, y in dark]
+    return max(xs) + 1 - min(xs), max(ys) + 1 - min(ys)
+
+
+def check_caption(screen, scale, name, caption):
+    ink = ink_box(screen, control(controls(name), "button", caption))
+    check(ink == CAPTION_INK[scale][caption],
+          f"{NAMES[name]} at {scale} dpi: \"{caption}\" drawn {ink[0]} columns by {ink[1]} rows "
+          f"(8-point Tahoma: {CAPTION_INK[scale][caption]})")
+
+
+def check_log(scale):
+    """Each line that Quorrin's log shows whole is drawn in its place: the
+    separator as one or two rows of dashes, any other line at least half as
+    tall as its place. A log whose drawing stays off shows none of them."""
+    shown = [(rect, text) for cls, rect, _, text in controls(QUORRIN, "--lines") if cls == "line"]
+    screen = Screen()
+    drawn = [(text, ink_box(screen, rect, inset=0)[1], rect[3] - rect[1]) for rect, text in shown]
+    wrong = [d for d in drawn if not (1 <= d[1] <= 2 if d[0] == SEPARATOR else d[1] >= d[2] / 2)]
+    check(len(drawn) >= 5 and not wrong,
+          f"Quorrin's log at {scale} dpi after a sweep: {len(drawn)} lines shown whole, drawn "
+          f"wrong (text, rows of ink, rows of the line): {wrong}")
 
 
 def icon_box(window):
@@ -207,9 +278,15 @@ def icon_difference(screen, a, b):
     return sum(x != y for x, y in zip(pa, pb)) / max(1, len(pa))
 
 
+def control_text(name):
+    """The text of the window's first text box: Brakkon's GUID."""
+    return next(t for c, _, _, t in controls(name) if c == "edit")
+
+
 def main():
     run = subprocess.Popen(["bash", RUN], stdin=subprocess.DEVNULL,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    scaled = []
     try:
         windows = wait_for(lambda: all(map(x_window, (QUORRIN, BRAKKON, SHELL))) and
                            {n: x_window(n) for n in (QUORRIN, BRAKKON, SHELL)})
@@ -246,11 +323,13 @@ def main():
         check(screen.pixel(*inside) == DIALOG_GREY,
               f"the test shell's window is the dialog grey {DIALOG_GREY}: "
               f"{screen.pixel(*inside)} at {inside}")
-        rows = (ink_rows(screen, control(shell, "button", "Open 5 pop-up windows")),
-                ink_rows(screen, control(quorrin, "button", "Clean Supressed List")))
+        rows = (ink_box(screen, control(shell, "button", "Open 5 pop-up windows"))[1],
+                ink_box(screen, control(quorrin, "button", "Clean Supressed List"))[1])
         check(rows[0] == rows[1], f"the test shell's button caption is as tall as Quorrin's "
                                   f"(both with ascenders and a p): {rows[0]} and {rows[1]} rows")
         check_boxes(screen, 96)
+        check_caption(screen, 96, QUORRIN, "Clean Supressed List")
+        check_caption(screen, 96, BRAKKON, "Adicionar ao registro")
 
         # The icons: each program's icon box against the default icon's, both
         # drawn inactive, while the other program has the focus.
@@ -261,13 +340,42 @@ def main():
             check(share >= 0.2, f"{name}'s title bar icon differs from the default icon in "
                                 f"{share:.0%} of its pixels")
 
-        click(start)
+        # The focus kept: Tab to a button, away to another window and back,
+        # then Space. Alt+Tab in Brakkon.
+        title_click(windows[BRAKKON])
+        reached = tab_to(BRAKKON, "Criar GUID")
+        guid = control_text(BRAKKON)
+        key("alt+Tab")
+        away = active()
+        key("alt+Tab")
+        back = active()
+        key("space")
+        made = wait_for(lambda: control_text(BRAKKON) != guid, 5)
+        check(reached and away != BRAKKON and back == BRAKKON and made,
+              f"Brakkon: Tab to Criar GUID ({reached}), Alt+Tab to {away!r} and back to {back!r}, "
+              f"Space: a new GUID in place of {guid} ({bool(made)})")
+        # In Quorrin, a click on the test shell's button, which opens pop-ups.
+        title_click(windows[QUORRIN])
+        reached = tab_to(QUORRIN, "Start Closing")
+        click(control(shell, "button", "Open 5 pop-up windows"))
+        opened = wait_for(lambda: len(popups_open(range(1, 6))) == 5)
+        title_click(windows[QUORRIN])
+        key("space")
+        closed = wait_for(lambda: not popups_open(range(1, 6)), 10)
+        enabled = next(on for c, _, on, t in controls(QUORRIN) if t == "Stop Closing")
+        check(reached and opened and closed and enabled,
+              f"Quorrin: Tab to Start Closing ({reached}), a click on the test shell's button "
+              f"(pop-ups open: {bool(opened)}) and on Quorrin's title, Space: Stop Closing "
+              f"enabled ({enabled}) and the pop-ups closed ({bool(closed)})")
+        time.sleep(0.5)  # the log drawn after the sweep's handler
+        check_log(96)
+
         states.append(darkest(Screen(), stop))
         click(stop)
         states.append(darkest(Screen(), stop))
         check(states[0] >= 100 and states[1] <= 60 and states[2] <= 60,
-              f"Stop Closing drawn disabled, then enabled after Start and after Stop: its "
-              f"darkest caption pixel {states}")
+              f"Stop Closing drawn disabled, then enabled after Start (by Space) and after Stop "
+              f"(clicked): its darkest caption pixel {states}")
 
         # The window manager's close button, while a page that never answers
         # holds the sweep: the button's click reaches Quorrin as a close
@@ -288,31 +396,48 @@ def main():
               f"is gone {'after %.0f ms' % (1000 * (time.monotonic() - pressed)) if gone else 'never'}")
         wine(os.path.join(BIN, "window_controls.exe"), "Hung", "--close")
 
-        # 144 dpi: a scale Brakkon reads when it starts.
-        wine(os.path.join(BIN, "window_controls.exe"), BRAKKON, "--close")
-        wait_for(lambda: not x_window(BRAKKON))
+        if x_window(BRAKKON):
+            wine(os.path.join(BIN, "window_controls.exe"), BRAKKON, "--close")
+        try:
+            run.wait(timeout=30)
+            check(True, "closing both programs ends the run")
+        except subprocess.TimeoutExpired:
+            check(False, "closing both programs ends the run")
+
+        # 144 dpi: a scale each program reads when it starts. Quorrin first:
+        # Brakkon, larger now, would cover the test shell's button.
         wine("reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD",
              "/d", "144", "/f")
-        scaled = subprocess.Popen(["wine", os.path.join(BIN, "Brakkon.exe")],
-                                  stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                  stderr=subprocess.DEVNULL)
-        wait_for(lambda: x_window(BRAKKON))
-        time.sleep(1.5)
-        check_boxes(Screen(), 144)
-        wine(os.path.join(BIN, "window_controls.exe"), BRAKKON, "--close")
-        scaled.wait(timeout=30)
+        for name, exe in ((QUORRIN, "Quorrin.exe"), (BRAKKON, "Brakkon.exe")):
+            scaled.append(subprocess.Popen(["wine", os.path.join(BIN, exe)],
+                                           stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                           stderr=subprocess.DEVNULL))
+            wait_for(lambda: x_window(name))
+            time.sleep(1.5)
+            if name == QUORRIN:
+                check_caption(Screen(), 144, QUORRIN, "Clean Supressed List")
+                click(control(controls(SHELL), "button", "Open 5 pop-up windows"))
+                wait_for(lambda: len(popups_open(range(6, 11))) == 5)
+                click(control(controls(QUORRIN), "button", "Start Closing"))
+                wait_for(lambda: not popups_open(range(6, 11)), 10)
+                time.sleep(0.5)
+                check_log(144)
+            else:
+                screen = Screen()
+                check_boxes(screen, 144)
+                check_caption(screen, 144, BRAKKON, "Adicionar ao registro")
+        for name in (BRAKKON, QUORRIN):
+            wine(os.path.join(BIN, "window_controls.exe"), name, "--close")
+        for process in scaled:
+            process.wait(timeout=30)
     finally:
         wine("reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD",
              "/d", "96", "/f")
         for name in (BRAKKON, QUORRIN):
             if x_window(name):
                 wine(os.path.join(BIN, "window_controls.exe"), name, "--close", timeout=30)
-        try:
-            run.wait(timeout=30)
-            check(True, "closing both programs ends the run")
-        except subprocess.TimeoutExpired:
+        if run.poll() is None:
             run.kill()
-            check(False, "closing both programs ends the run")
 
 
 if __name__ == "__main__":

@@ -55,17 +55,18 @@ UINT DpiOf(HWND hwnd, const LaterFunctions& later) {
   return dpi > 0 ? static_cast<UINT>(dpi) : 96;
 }
 
-// The dialog font the layout's twips were drawn for: 8-point MS Shell Dlg
-// (Microsoft Sans Serif on Windows, Tahoma under Wine), at the window's
-// scale. Its height is cut to whole pixels (10 at 96 dpi, 16 at 144): at 11
-// pixels Tahoma's "Executavel:" is 3 pixels wider than its label. The
-// system's message font is wider still.
+// The dialog font the layout's twips were drawn for, at the window's scale:
+// 8-point MS Shell Dlg 2, which is Tahoma on Windows 2000 and later and
+// under Wine alike. (MS Shell Dlg is Microsoft Sans Serif on Windows, wider:
+// "Executavel:" would be cut.) Its height is cut to whole pixels (10 at 96
+// dpi, 16 at 144): at 11 pixels Tahoma's "Executavel:" is 3 pixels wider than
+// its label. The system's message font is wider still.
 HFONT DialogFont(UINT dpi) {
   LOGFONTW font{};
   font.lfHeight = -static_cast<LONG>(8 * dpi / 72);
   font.lfWeight = FW_NORMAL;
   font.lfCharSet = DEFAULT_CHARSET;
-  constexpr wchar_t kFace[] = L"MS Shell Dlg";
+  constexpr wchar_t kFace[] = L"MS Shell Dlg 2";
   static_assert(sizeof(kFace) <= sizeof(font.lfFaceName));
   std::copy(std::begin(kFace), std::end(kFace), font.lfFaceName);
   if (HFONT created = CreateFontIndirectW(&font)) return created;
@@ -161,6 +162,18 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return TRUE;
       }
       break;
+    case WM_ACTIVATE:
+      // The default handling gives the focus to the window itself when it
+      // comes back to the front, and Space or Enter would then do nothing:
+      // the focused control is kept as the window goes, and given back
+      // below. Still focused now: its WM_KILLFOCUS comes after this.
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        if (HWND focus = GetFocus(); focus && IsChild(hwnd_, focus)) focus_ = focus;
+      }
+      break;
+    case WM_SETFOCUS:
+      GiveFocusBack();
+      return 0;
     case kDeferredMessage:
       if (ControlBase* control = Find(reinterpret_cast<HWND>(lParam))) control->OnDeferred();
       return 0;
@@ -318,7 +331,16 @@ void Win32Window::LoadAndShow() {
   }
   ShowWindow(hwnd_, SW_SHOWNORMAL);
   UpdateWindow(hwnd_);
-  if (HWND first = GetNextDlgTabItem(hwnd_, nullptr, FALSE)) SetFocus(first);
+  GiveFocusBack();
+}
+
+// The window's focus belongs to one of its controls: the one kept when the
+// window was last switched away from, unless it can no longer take it, else
+// the first in tab order.
+void Win32Window::GiveFocusBack() {
+  const bool kept =
+      focus_ && IsChild(hwnd_, focus_) && IsWindowVisible(focus_) && IsWindowEnabled(focus_);
+  if (HWND target = kept ? focus_ : GetNextDlgTabItem(hwnd_, nullptr, FALSE)) SetFocus(target);
 }
 
 int Win32Window::RunMessageLoop() {

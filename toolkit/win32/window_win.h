@@ -114,6 +114,7 @@ class Win32Window final : public Window {
   void ApplyDpi(UINT dpi, const RECT* suggested);
   RECT PixelRect(const Rect& twips) const;
   void FindCoveredParts();
+  void GiveFocusBack();
 
   HINSTANCE instance_;
   WindowDesign design_;
@@ -127,6 +128,7 @@ class Win32Window final : public Window {
   std::vector<std::unique_ptr<ControlBase>> controls_;
   std::vector<std::unique_ptr<Win32Timer>> timers_;
   std::vector<HWND> options_;
+  HWND focus_ = nullptr;  // the control that had the focus when the window last lost it
   bool ended_ = false;
 };
 
