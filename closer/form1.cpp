@@ -20,14 +20,22 @@ toolkit::WindowDesign Form1::Design() {
 }
 
 Form1::Form1(toolkit::Window& w, ShellWindows& shell, ShellLaunch& launch)
-    : Text(w.AddTextBox(
-          {.name = "Text", .caption = u"List of bloqued sites!", .rect = {120, 120, 4095, 285}})),
+    : Text(w.AddTextBox({.name = "Text",
+                         .caption = u"List of bloqued sites!",
+                         .rect = {120, 120, 4095, 285},
+                         .accessibleName = u"List heading"})),
       Command1(w.AddButton(
           {.name = "Command1", .caption = u"Start Closing", .rect = {4320, 120, 2055, 375}})),
       Command2(
           w.AddButton({.name = "Command2", .caption = u"Close", .rect = {4320, 2040, 2055, 375}})),
-      List1(w.AddListBox({.name = "List1", .caption = u"", .rect = {120, 480, 4095, 1590}})),
-      Text1(w.AddTextBox({.name = "Text1", .caption = u"", .rect = {120, 2160, 4095, 285}})),
+      List1(w.AddListBox({.name = "List1",
+                          .caption = u"",
+                          .rect = {120, 480, 4095, 1590},
+                          .accessibleName = u"List of bloqued sites!"})),
+      Text1(w.AddTextBox({.name = "Text1",
+                          .caption = u"",
+                          .rect = {120, 2160, 4095, 285},
+                          .accessibleName = u"Selected site"})),
       Command3(w.AddButton(
           {.name = "Command3", .caption = u"Stop Closing", .rect = {4320, 600, 2055, 375}})),
       Command4(w.AddButton(

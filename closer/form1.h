@@ -29,7 +29,10 @@ class Form1 {
   void StopClosing();
   void OpenSelectedSite();
 
-  // In tab order.
+  // In tab order. No label stands before the heading, the log or the box of
+  // the selected line, so each is named for a screen reader: the log after
+  // the heading over it, the heading for what it is, the box in the words of
+  // the button that opens what it holds.
   toolkit::TextBox& Text;
   toolkit::Button& Command1;  // Start Closing
   toolkit::Button& Command2;  // Close

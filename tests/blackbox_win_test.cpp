@@ -8,6 +8,7 @@
 #include <sddl.h>
 
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -163,6 +164,17 @@ TEST(QuorrinFromOutside, WindowControlsAndUse) {
   quorrin.Press(VK_SPACE);
   quorrin.Settle();
   EXPECT_TRUE(IsWindowEnabled(stop));
+  // On to the credit line, last, which shows the focus around its words,
+  // and round to the first.
+  const HWND credit = FindChild(w, L"static", L"Made by Drabwick - Click to visite my site");
+  RECT words{};
+  GetWindowRect(credit, &words);
+  const auto unfocused = driver::ScreenImage().Pixels(words);
+  CheckTabWalk(quorrin, {stop, FindChild(w, L"button", L"Open Selected Site"),
+                         FindChild(w, L"button", L"Clean Supressed List"), credit});
+  EXPECT_TRUE(WaitFor([&] { return driver::ScreenImage().Pixels(words) != unfocused; }));
+  CheckTabWalk(quorrin, {credit, start});
+  EXPECT_TRUE(WaitFor([&] { return driver::ScreenImage().Pixels(words) == unfocused; }));
 
   // A click on a line of the log copies it; cleaning the log keeps the copy.
   for (const wchar_t* line :
@@ -188,6 +200,73 @@ TEST(QuorrinFromOutside, WindowControlsAndUse) {
             L"Run-time error:\n\nsetting a control's text failed (0x00000578)");
   EXPECT_TRUE(Click(FindChild(box, L"button", L"OK")));
   EXPECT_NE(quorrin.ExitCode(5000), STILL_ACTIVE);
+}
+
+// Each control of a window as a screen reader names it, in z-order, as
+// "class: name (how)". Windows' standard proxies name a button or a static
+// by its own text, an edit or a list box after the static found walking
+// back in z-order, which stops at a visible control that starts a group or
+// takes the tab; an annotation replaces either.
+std::vector<std::wstring> AnnouncedNames(HWND window, const Texts& annotations) {
+  std::vector<std::wstring> names;
+  for (HWND h = GetWindow(window, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+    const std::wstring cls = ClassOf(h);
+    std::wstring name = TextOf(h), how = L"text";
+    if (cls == L"edit" || cls == L"listbox") {
+      name.clear(), how = L"label";
+      for (HWND p = GetWindow(h, GW_HWNDPREV); p; p = GetWindow(p, GW_HWNDPREV)) {
+        const LONG style = GetWindowLongW(p, GWL_STYLE);
+        if (ClassOf(p) == L"static") {
+          name = TextOf(p);
+          break;
+        }
+        if ((style & WS_VISIBLE) && (style & (WS_GROUP | WS_TABSTOP))) break;
+      }
+    }
+    if (const auto it = annotations.find(std::to_wstring(HandleToULong(h)));
+        it != annotations.end()) {
+      name = it->second, how = L"annotation";
+    }
+    names.push_back(cls + L": " + name + L" (" + (name.empty() ? L"none" : how) + L")");
+  }
+  return names;
+}
+
+// What a screen reader announces in both windows: each name by the rule
+// above, from the window's structure, and from the annotations that the
+// accessibility framework (the test tree's recorder) received.
+TEST(BothFromOutside, EveryControlHasTheNameAScreenReaderAnnounces) {
+  const std::wstring recorded = Folder() + L"\\acc_recorder.log";
+  DeleteFileW(recorded.c_str());
+  RunningProgram quorrin(L"Quorrin.exe", L"Quorrin - Porn Site Closer");
+  RunningProgram brakkon(L"Brakkon.exe", L"Tessaly");
+  ASSERT_TRUE(quorrin.Started() && brakkon.Started());
+  Texts names;  // by HWND; only names of the control's own object count
+  for (const std::wstring& line : driver::FileLines(recorded)) {
+    std::vector<std::wstring> field;  // hwnd, class, id, text, object, child, property, string
+    std::wistringstream in(line);
+    for (std::wstring f; std::getline(in, f, L'\t');) field.push_back(f);
+    const bool own = field.size() == 8 && field[4] == L"-4" && field[5] == L"0";
+    EXPECT_TRUE(own && field[6] == L"name") << driver::ToUtf8(line);
+    if (own) names[field[0]] = field[7];
+  }
+  EXPECT_EQ(AnnouncedNames(quorrin.window, names),
+            (std::vector<std::wstring>{
+                L"edit: List heading (annotation)", L"button: Start Closing (text)",
+                L"button: Close (text)", L"listbox: List of bloqued sites! (annotation)",
+                L"edit: Selected site (annotation)", L"button: Stop Closing (text)",
+                L"button: Open Selected Site (text)", L"button: Clean Supressed List (text)",
+                L"static: Made by Drabwick - Click to visite my site (text)"}));
+  // The picture box holds no picture: nothing to name.
+  EXPECT_EQ(AnnouncedNames(brakkon.window, names),
+            (std::vector<std::wstring>{
+                L"button: Install for current user only (HKCU) (text)",
+                L"button: Install for all users (HKLM) (text)", L"button: Criar GUID (text)",
+                L"button: Adicionar ao registro (text)", L"static: Gui: (text)",
+                L"edit: Gui: (label)", L"static: Executavel: (text)", L"edit: Executavel: (label)",
+                L"button: Button visible (text)", L"static:  (none)", L"static: Icon: (text)",
+                L"edit: Icon: (label)", L"static: Texto no botao (text)",
+                L"edit: Texto no botao (label)"}));
 }
 
 const std::wstring kExtensions = L"Software\\Microsoft\\Internet Explorer\\Extensions\\";

@@ -49,6 +49,10 @@ struct ControlDesign {
   std::string name;
   String caption;  // caption or initial text
   Rect rect;
+  // What a screen reader calls a control that neither its own caption nor a
+  // label just before it names (a text box or list box without a label);
+  // empty where either does.
+  String accessibleName = {};
 };
 
 class Button {
@@ -68,7 +72,9 @@ class Label {
   virtual void SetCaption(StringView caption) = 0;
   virtual Color ForeColor() const = 0;
   virtual void SetForeColor(Color color) = 0;
-  Handler onClick;  // a label with a handler shows the hand cursor
+  // A label with a handler is a link: it shows the hand cursor, takes the
+  // focus in its place in tab order, shows it, and Space or Enter clicks it.
+  Handler onClick;
 };
 
 class TextBox {

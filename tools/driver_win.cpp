@@ -285,6 +285,27 @@ HWND TestShell::Open(const std::wstring& kind, const std::wstring& title, const 
   return h;
 }
 
+std::vector<std::wstring> FileLines(const std::wstring& path) {
+  std::vector<std::wstring> lines;
+  const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return lines;
+  std::string bytes;
+  char chunk[4096];
+  DWORD got = 0;
+  while (ReadFile(file, chunk, sizeof(chunk), &got, nullptr) && got > 0) bytes.append(chunk, got);
+  CloseHandle(file);
+  size_t start = 0;
+  for (size_t end; (end = bytes.find('\n', start)) != std::string::npos; start = end + 1) {
+    const int length = static_cast<int>(end - start);
+    std::wstring line(static_cast<size_t>(length), L'\0');
+    line.resize(static_cast<size_t>(
+        MultiByteToWideChar(CP_UTF8, 0, bytes.data() + start, length, line.data(), length)));
+    lines.push_back(line);
+  }
+  return lines;
+}
+
 std::vector<std::wstring> ListLines(HWND list) {
   std::vector<std::wstring> lines;
   const auto count = SendMessageW(list, LB_GETCOUNT, 0, 0);
@@ -366,6 +387,19 @@ bool ScreenImage::Save(const std::wstring& path, RECT part) const {
   const auto* first = reinterpret_cast<const BYTE*>(&pixels_[part.top * width_ + part.left]);
   return SavePng(path, part.right - part.left, part.bottom - part.top, first,
                  static_cast<UINT>(width_) * 4);
+}
+
+std::vector<DWORD> ScreenImage::Pixels(RECT part) const {
+  std::vector<DWORD> pixels;
+  RECT whole{0, 0, width_, height_}, inside{};
+  if (pixels_.empty() || !IntersectRect(&inside, &part, &whole) || !EqualRect(&inside, &part)) {
+    return pixels;
+  }
+  for (LONG y = part.top; y < part.bottom; ++y) {
+    const auto row = pixels_.begin() + y * width_;
+    pixels.insert(pixels.end(), row + part.left, row + part.right);
+  }
+  return pixels;
 }
 
 bool RunningProgram::Capture(const std::wstring& path) const {

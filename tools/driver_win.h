@@ -87,6 +87,8 @@ class ScreenImage {
   ScreenImage();
   // Saves `part` of it as a PNG file; false when it could not.
   bool Save(const std::wstring& path, RECT part) const;
+  // The pixels of `part` (BGRA, row by row); empty where it leaves the screen.
+  std::vector<DWORD> Pixels(RECT part) const;
 
  private:
   int width_ = 0, height_ = 0;
@@ -130,6 +132,10 @@ class TestShell {
 // other type, or a REG_SZ whose size is not its text and exactly one NUL,
 // reads "<bad REG_SZ>". Empty when the key cannot be opened.
 std::map<std::wstring, std::wstring> RegistryTexts(HKEY root, const std::wstring& path);
+
+// The lines of a UTF-8 text file, without their line feeds; none when it
+// cannot be read.
+std::vector<std::wstring> FileLines(const std::wstring& path);
 
 // The lines of another process's list box, in order.
 std::vector<std::wstring> ListLines(HWND list);

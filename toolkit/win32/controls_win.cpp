@@ -5,6 +5,71 @@
 
 namespace toolkit::win32 {
 
+namespace {
+
+WNDPROC staticProc = nullptr;  // the system's, the same for every static control
+
+// Where the focus rectangle goes: around the text, as the static draws it.
+RECT TextRect(HWND label, HDC dc) {
+  RECT client{};
+  GetClientRect(label, &client);
+  wchar_t text[512];
+  const int length = GetWindowTextW(label, text, 512);
+  const HGDIOBJ old =
+      SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(label, WM_GETFONT, 0, 0)));
+  RECT r = client;
+  DrawTextW(dc, text, length, &r, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+  SelectObject(dc, old);
+  r.right += 1;  // clear of the last glyph
+  r.bottom += 1;
+  IntersectRect(&r, &r, &client);
+  return r;
+}
+
+// A clickable label is a link to the keyboard as well: the focus shows
+// around its text, and Space or Enter (once a press, however long it is
+// held) clicks it as the mouse does, through the same notification.
+LRESULT CALLBACK LinkProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_GETDLGCODE: {
+      const LRESULT code = CallWindowProcW(staticProc, hwnd, message, wParam, lParam);
+      // Enter comes here rather than to the dialog manager's default button.
+      const auto* msg = reinterpret_cast<const MSG*>(lParam);
+      return msg && msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN ? code | DLGC_WANTMESSAGE
+                                                                           : code;
+    }
+    case WM_KEYDOWN:
+      if ((wParam == VK_SPACE || wParam == VK_RETURN) && !(lParam & (1 << 30))) {
+        SendMessageW(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd), STN_CLICKED),
+                     reinterpret_cast<LPARAM>(hwnd));
+        return 0;
+      }
+      break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      InvalidateRect(hwnd, nullptr, TRUE);
+      break;
+    case WM_PAINT: {
+      // The focus rectangle is drawn into the same painting as the text, so
+      // that it is never inverted twice over.
+      PAINTSTRUCT paint;
+      HDC dc = BeginPaint(hwnd, &paint);
+      CallWindowProcW(staticProc, hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+      if (GetFocus() == hwnd) {
+        const RECT r = TextRect(hwnd, dc);
+        DrawFocusRect(dc, &r);
+      }
+      EndPaint(hwnd, &paint);
+      return 0;
+    }
+    default:
+      break;
+  }
+  return CallWindowProcW(staticProc, hwnd, message, wParam, lParam);
+}
+
+}  // namespace
+
 String ControlBase::ReadText() const {
   const int length = GetWindowTextLengthW(hwnd_);
   if (length <= 0) return {};
@@ -29,6 +94,14 @@ void Win32Button::OnCommand(WORD code) {
 void Win32Label::SetForeColor(Color color) {
   color_ = color;
   InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void Win32Label::BeforeShow() {
+  if (!onClick) return;
+  // In its place in tab order, as the window's controls are created in it.
+  SetWindowLongW(hwnd_, GWL_STYLE, GetWindowLongW(hwnd_, GWL_STYLE) | WS_TABSTOP);
+  staticProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&LinkProc)));
 }
 
 void Win32Label::OnCommand(WORD code) {

@@ -24,6 +24,7 @@ class Win32Label final : public Label, public ControlBase {
   void OnCommand(WORD code) override;
   HBRUSH OnColor(HDC dc) override;
   bool WantsHandCursor() const override { return static_cast<bool>(onClick); }
+  void BeforeShow() override;
 
  private:
   Color color_{};

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "toolkit/win32/accessibility_win.h"
 #include "toolkit/win32/controls_win.h"
 #include "toolkit/win32/errors_win.h"
 #include "toolkit/win32/module_win.h"
@@ -217,6 +218,7 @@ T& Win32Window::Add(const wchar_t* className, DWORD style, DWORD exStyle,
   auto control = std::make_unique<T>(*this, CreateChild(className, style, exStyle, design), design);
   T& ref = *control;
   controls_.push_back(std::move(control));
+  if (!design.accessibleName.empty()) AnnotateName(ref.Hwnd(), design.accessibleName);
   return ref;
 }
 
@@ -315,6 +317,7 @@ void Win32Window::Quiesce() {
 void Win32Window::LoadAndShow() {
   gate_.Deliver(onLoad);
   if (ended_ || !hwnd_) return;
+  for (auto& control : controls_) control->BeforeShow();
   FindCoveredParts();
   if (design_.placement == Placement::kCenterScreen) {
     RECT rect{};

@@ -42,6 +42,9 @@ class ControlBase {
   // Work the control posted to itself through the window, run after the
   // current handler (see Win32Window::PostDeferred).
   virtual void OnDeferred() {}
+  // Once the load event has run, before the window is first shown: the form
+  // has set its handlers by then.
+  virtual void BeforeShow() {}
 
  protected:
   String ReadText() const;
