@@ -1,5 +1,7 @@
 #include "toolkit/call_wait.h"
 
+#include <algorithm>
+
 namespace toolkit {
 
 WaitDecision DecideWhileWaiting(unsigned waitedMs, Queued queued) {
@@ -8,7 +10,7 @@ WaitDecision DecideWhileWaiting(unsigned waitedMs, Queued queued) {
   if (queued == Queued::kClose) return {WhileWaiting::kEnd, 0};
   const unsigned bound = queued == Queued::kInput ? kWaitForUserMs : kLongestWaitMs;
   if (waitedMs >= bound) return {WhileWaiting::kCancel, 0};
-  return {WhileWaiting::kWait, bound - waitedMs};
+  return {WhileWaiting::kWait, std::min(bound - waitedMs, kLookAgainMs)};
 }
 
 }  // namespace toolkit

@@ -30,11 +30,16 @@ inline constexpr unsigned kWaitForUserMs = 500;
 // calls a window "Not Responding", and long enough for a page that is only
 // slow.
 inline constexpr unsigned kLongestWaitMs = 3000;
+// The rules are asked again at least this often while a call waits. A
+// message queued while the wait itself is taking messages out wakes nothing
+// (under Wine the window manager's close button queues its close so), and
+// would wait for the call; a quarter second is soon enough for a close.
+inline constexpr unsigned kLookAgainMs = 250;
 
 struct WaitDecision {
   WhileWaiting what;
-  // With kWait: how much longer the call may wait as things stand, so that
-  // the rules are asked again then, even if nothing else arrives.
+  // With kWait: when to ask the rules again, even if nothing else arrives:
+  // at the next bound, or sooner to look at the queue again.
   unsigned askAgainMs;
   friend bool operator==(const WaitDecision&, const WaitDecision&) = default;
 };

@@ -34,7 +34,8 @@ TEST(EventGateTest, AReportThatFailsStillEndsTheProgram) {
   EXPECT_FALSE(gate.Post([] {}));
 }
 
-// Each decision with the time until the rules are asked again.
+// Each decision with the time until the rules are asked again: at the next
+// bound, and a quarter second at most.
 TEST(WhileWaitingTest, TheUserWaitsHalfASecondAtMostNobodyThreeAndACloseNotAtAll) {
   using enum WhileWaiting;
   const struct {
@@ -42,10 +43,11 @@ TEST(WhileWaitingTest, TheUserWaitsHalfASecondAtMostNobodyThreeAndACloseNotAtAll
     Queued queued;
     WaitDecision decision;
   } cases[] = {
-      {0, Queued::kNothing, {kWait, 3000}},   {2999, Queued::kNothing, {kWait, 1}},
-      {3000, Queued::kNothing, {kCancel, 0}}, {0, Queued::kInput, {kWait, 500}},
-      {499, Queued::kInput, {kWait, 1}},      {500, Queued::kInput, {kCancel, 0}},
-      {4000, Queued::kInput, {kCancel, 0}},   {0, Queued::kClose, {kEnd, 0}},
+      {0, Queued::kNothing, {kWait, 250}},  {2800, Queued::kNothing, {kWait, 200}},
+      {2999, Queued::kNothing, {kWait, 1}}, {3000, Queued::kNothing, {kCancel, 0}},
+      {0, Queued::kInput, {kWait, 250}},    {300, Queued::kInput, {kWait, 200}},
+      {499, Queued::kInput, {kWait, 1}},    {500, Queued::kInput, {kCancel, 0}},
+      {4000, Queued::kInput, {kCancel, 0}}, {0, Queued::kClose, {kEnd, 0}},
       {4000, Queued::kClose, {kEnd, 0}},
   };
   for (const auto& c : cases) {

@@ -85,8 +85,9 @@ TEST(Win32TimerTest, SwitchingOnAgainKeepsTheCountdown) {
 // Real messages in the queue, read as a call's wait asks the filter, which
 // takes none of them out: the window's close command, the program's quit, a
 // key pressed through the system's input; a timer's tick is no act of the
-// user's and stays for after the wait. Asked to wait on, the filter has a
-// tick of its own ask it again at the next bound.
+// user's and stays for after the wait. Asked to wait on, the filter posts
+// itself a wake (WM_APP + 2) at the next bound or within a quarter second, and
+// takes its wakes out when it is asked again.
 TEST(Win32CallFilterTest, ReadsTheQueueAsTheWaitingRulesSeeIt) {
   Win32Window window(GetModuleHandleW(nullptr), kDesign);
   window.LoadAndShow();
@@ -110,8 +111,16 @@ TEST(Win32CallFilterTest, ReadsTheQueueAsTheWaitingRulesSeeIt) {
   drop();
   EXPECT_EQ(filter.MessagePending(nullptr, 2990, PENDINGTYPE_TOPLEVEL), PENDINGMSG_WAITDEFPROCESS);
   Sleep(100);
-  EXPECT_TRUE(queued(nullptr, WM_TIMER)) << "the filter's own tick, at 3000 ms";
+  EXPECT_TRUE(queued(h, WM_APP + 2)) << "the filter's wake, at 3000 ms";
   EXPECT_EQ(filter.MessagePending(nullptr, 3000, PENDINGTYPE_TOPLEVEL), PENDINGMSG_CANCELCALL);
+  EXPECT_FALSE(queued(h, WM_APP + 2)) << "the wake taken out";
+  EXPECT_EQ(filter.MessagePending(nullptr, 0, PENDINGTYPE_TOPLEVEL), PENDINGMSG_WAITDEFPROCESS);
+  const DWORD asked = GetTickCount();
+  Sleep(150);
+  EXPECT_FALSE(queued(h, WM_APP + 2)) << "woken before a quarter second";
+  while (!queued(h, WM_APP + 2) && GetTickCount() - asked < 2000) Sleep(10);
+  EXPECT_LT(GetTickCount() - asked, 1000u) << "the queue looked at again long before 3000 ms";
+  drop();
 
   PostMessageW(h, WM_SYSCOMMAND, SC_MINIMIZE, 0);
   EXPECT_EQ(win32::LookAtQueue(h), Queued::kNothing);

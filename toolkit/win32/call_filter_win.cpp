@@ -6,9 +6,9 @@ namespace toolkit::win32 {
 
 namespace {
 
-// A watch whose call was answered first ticks in the message loop: it stops.
-void CALLBACK StopWatch(HWND, UINT, UINT_PTR id, DWORD) {
-  KillTimer(nullptr, id);
+// Runs on a thread of the system's timer queue: it only posts.
+void CALLBACK Wake(void* window, BOOLEAN) {
+  PostMessageW(static_cast<HWND>(window), kWakeMessage, 0, 0);
 }
 
 }  // namespace
@@ -38,7 +38,7 @@ CallFilter::CallFilter(Win32Window& window) : window_(window) {
 }
 
 CallFilter::~CallFilter() {
-  if (watch_) KillTimer(nullptr, watch_);
+  Unwatch(INVALID_HANDLE_VALUE);
   if (!registered_) return;
   IMessageFilter* ours = nullptr;
   CoRegisterMessageFilter(previous_, &ours);
@@ -66,9 +66,25 @@ DWORD STDMETHODCALLTYPE CallFilter::RetryRejectedCall(HTASK, DWORD, DWORD) {
   return static_cast<DWORD>(-1);
 }
 
+// `wait`: INVALID_HANDLE_VALUE waits for a wake that is being posted,
+// nullptr lets it finish on its own.
+void CallFilter::Unwatch(HANDLE wait) {
+  if (watch_) DeleteTimerQueueTimer(nullptr, watch_, wait);
+  watch_ = nullptr;
+}
+
 DWORD STDMETHODCALLTYPE CallFilter::MessagePending(HTASK, DWORD tickCount, DWORD) {
-  if (watch_) KillTimer(nullptr, watch_);
-  watch_ = 0;
+  Unwatch(nullptr);
+  // The wakes posted so far have done their work; a wait that never ends
+  // would otherwise fill the queue with them. The program's quit comes out
+  // whatever range is asked for: it goes back.
+  MSG wake;
+  while (PeekMessageW(&wake, window_.Hwnd(), kWakeMessage, kWakeMessage, PM_REMOVE | PM_NOYIELD)) {
+    if (wake.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(wake.wParam));
+      break;
+    }
+  }
   const WaitDecision decision = DecideWhileWaiting(tickCount, LookAtQueue(window_.Hwnd()));
   switch (decision.what) {
     case WhileWaiting::kEnd:
@@ -78,7 +94,10 @@ DWORD STDMETHODCALLTYPE CallFilter::MessagePending(HTASK, DWORD tickCount, DWORD
     case WhileWaiting::kWait:
       break;
   }
-  watch_ = SetTimer(nullptr, 0, decision.askAgainMs, &StopWatch);
+  if (!CreateTimerQueueTimer(&watch_, nullptr, &Wake, window_.Hwnd(), decision.askAgainMs, 0,
+                             WT_EXECUTEINTIMERTHREAD | WT_EXECUTEONLYONCE)) {
+    watch_ = nullptr;
+  }
   return PENDINGMSG_WAITDEFPROCESS;
 }
 

@@ -14,6 +14,10 @@ namespace toolkit::win32 {
 
 class Win32Window;
 
+// What the filter posts to the window to be asked again; the window's own
+// handling ignores it. Beside the window's deferred events (WM_APP + 1).
+inline constexpr UINT kWakeMessage = WM_APP + 2;
+
 // What the thread's queue holds for `window`, as the waiting rules see it;
 // nothing is taken out of it.
 Queued LookAtQueue(HWND window);
@@ -42,9 +46,12 @@ class CallFilter final : public IMessageFilter {
 
  private:
   Win32Window& window_;
-  // A thread timer whose tick asks the filter again when the waiting call
-  // reaches its next bound: COM asks only when a message arrives.
-  UINT_PTR watch_ = 0;
+  // Wakes the wait when the rules are to be asked again: a one-shot of the
+  // system's timer queue that posts kWakeMessage to the window. A posted message
+  // wakes COM's wait under Windows and Wine alike; a timer's tick on this
+  // thread does not wake Wine's, which leaves timers out of what it waits for.
+  HANDLE watch_ = nullptr;
+  void Unwatch(HANDLE wait);
   IMessageFilter* previous_ = nullptr;
   bool registered_ = false;
 };
