@@ -378,8 +378,9 @@ def main():
               f"(clicked): its darkest caption pixel {states}")
 
         # The window manager's close button, while a page that never answers
-        # holds the sweep: the button's click reaches Quorrin as a close
-        # command that waits in its queue, behind the page's answer.
+        # holds the sweep: Wine queues it for Quorrin as a close command,
+        # at times while the wait is taking messages out, which wakes nothing
+        # (then the filter's own wake finds it).
         wine(os.path.join(BIN, "BrowserShell.exe"), "/open", "hung", "Hung", "http://hung.example/")
         click(start)
         client, _ = geometry(windows[QUORRIN])

@@ -114,12 +114,15 @@ TEST(Win32CallFilterTest, ReadsTheQueueAsTheWaitingRulesSeeIt) {
   EXPECT_TRUE(queued(h, WM_APP + 2)) << "the filter's wake, at 3000 ms";
   EXPECT_EQ(filter.MessagePending(nullptr, 3000, PENDINGTYPE_TOPLEVEL), PENDINGMSG_CANCELCALL);
   EXPECT_FALSE(queued(h, WM_APP + 2)) << "the wake taken out";
+  // Timed with the steady clock, as Wine's GetTickCount may stand still.
+  using Clock = std::chrono::steady_clock;
   EXPECT_EQ(filter.MessagePending(nullptr, 0, PENDINGTYPE_TOPLEVEL), PENDINGMSG_WAITDEFPROCESS);
-  const DWORD asked = GetTickCount();
+  const auto asked = Clock::now();
   Sleep(150);
   EXPECT_FALSE(queued(h, WM_APP + 2)) << "woken before a quarter second";
-  while (!queued(h, WM_APP + 2) && GetTickCount() - asked < 2000) Sleep(10);
-  EXPECT_LT(GetTickCount() - asked, 1000u) << "the queue looked at again long before 3000 ms";
+  while (!queued(h, WM_APP + 2) && Clock::now() - asked < std::chrono::seconds(2)) Sleep(10);
+  EXPECT_LT(Clock::now() - asked, std::chrono::seconds(1))
+      << "the queue looked at again long before 3000 ms";
   drop();
 
   PostMessageW(h, WM_SYSCOMMAND, SC_MINIMIZE, 0);

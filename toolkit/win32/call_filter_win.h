@@ -31,8 +31,6 @@ class CallFilter final : public IMessageFilter {
   CallFilter(const CallFilter&) = delete;
   CallFilter& operator=(const CallFilter&) = delete;
 
-  bool Registered() const { return registered_; }
-
   // Not counted: it lives on the stack for as long as it is registered.
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
   ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
