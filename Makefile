@@ -2,8 +2,8 @@
 # everything and runs every test.
 JOBS ?= $(shell nproc)
 MAKEFLAGS += --no-print-directory
-.PHONY: all setup native asan win32 win64 wine-build test test-native test-win32 run docs measure \
-	dist format format-check clean
+.PHONY: all setup native asan win32 win64 wine-build test test-native test-win32 repeat run \
+	docs measure dist format format-check clean
 
 all: native win32
 
@@ -45,6 +45,13 @@ test-native: native
 
 test-win32: wine-build
 	@scripts/with-wine.sh ctest --preset $$(scripts/wine-preset.sh)
+
+# Whether a test fails only at times: the Windows tests under Wine RUNS times
+# in a row, BUSY busy loops beside them (docs/testing.md).
+RUNS ?= 10
+BUSY ?= 0
+repeat: wine-build
+	@scripts/repeat-wine.sh $(RUNS) $(BUSY)
 
 run: wine-build
 	@scripts/run.sh

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/eventually_win.h"
 #include "tools/driver_win.h"
 
 namespace {
@@ -19,11 +20,11 @@ namespace {
 using driver::ClassOf;
 using driver::Click;
 using driver::ClickLine;
+using driver::Eventually;
 using driver::FindChild;
 using driver::Folder;
 using driver::RunningProgram;
 using driver::TextOf;
-using driver::WaitFor;
 using Texts = std::map<std::wstring, std::wstring>;
 
 // One control, found by its class and text; its rectangle in twips.
@@ -101,7 +102,8 @@ void CheckTabWalk(const RunningProgram& program, const std::vector<HWND>& order)
   EXPECT_EQ(program.Focus(), order.front());
   for (size_t i = 1; i < order.size(); ++i) {
     program.Press(VK_TAB);
-    EXPECT_TRUE(WaitFor([&] { return program.Focus() == order[i]; })) << "stop " << i;
+    EXPECT_TRUE(Eventually("the focus moved on", [&] { return program.Focus() == order[i]; }))
+        << "stop " << i;
   }
 }
 
@@ -159,22 +161,24 @@ TEST(QuorrinFromOutside, WindowControlsAndUse) {
   // Space on the focused "Start Closing" switches closing on; Tab walks
   // close, list, text box, then "Stop Closing"; Space stops.
   quorrin.Press(VK_SPACE);
-  EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(stop); }));
+  EXPECT_TRUE(Eventually("Stop Closing enabled", [&] { return IsWindowEnabled(stop); }));
   CheckTabWalk(quorrin, {start, FindChild(w, L"button", L"Close"), list, text1, stop});
   quorrin.Press(VK_SPACE);
-  quorrin.Settle();
-  EXPECT_TRUE(IsWindowEnabled(stop));
   // On to the credit line, last, which shows the focus around its words,
-  // and round to the first.
+  // and round to the first. Once the Tab after the Space has moved the
+  // focus, the Space has been handled: "Stop Closing" is still enabled.
   const HWND credit = FindChild(w, L"static", L"Made by Drabwick - Click to visite my site");
   RECT words{};
   GetWindowRect(credit, &words);
   const auto unfocused = driver::ScreenImage().Pixels(words);
   CheckTabWalk(quorrin, {stop, FindChild(w, L"button", L"Open Selected Site"),
                          FindChild(w, L"button", L"Clean Supressed List"), credit});
-  EXPECT_TRUE(WaitFor([&] { return driver::ScreenImage().Pixels(words) != unfocused; }));
+  EXPECT_TRUE(IsWindowEnabled(stop)) << "after Space on Stop Closing";
+  EXPECT_TRUE(Eventually("the credit line drawn with the focus",
+                         [&] { return driver::ScreenImage().Pixels(words) != unfocused; }));
   CheckTabWalk(quorrin, {credit, start});
-  EXPECT_TRUE(WaitFor([&] { return driver::ScreenImage().Pixels(words) == unfocused; }));
+  EXPECT_TRUE(Eventually("the credit line drawn without the focus",
+                         [&] { return driver::ScreenImage().Pixels(words) == unfocused; }));
 
   // A click on a line of the log copies it; cleaning the log keeps the copy.
   for (const wchar_t* line :
@@ -194,12 +198,13 @@ TEST(QuorrinFromOutside, WindowControlsAndUse) {
   SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"a line"));
   EXPECT_TRUE(ClickLine(list, 0));
   HWND box = nullptr;
-  ASSERT_TRUE(WaitFor([&] { return (box = MessageBoxOf(quorrin.ProcessId())) != nullptr; }));
+  ASSERT_TRUE(Eventually("the run-time error box",
+                         [&] { return (box = MessageBoxOf(quorrin.ProcessId())) != nullptr; }));
   EXPECT_EQ(TextOf(box), L"Quorrin - Porn Site Closer");
   EXPECT_EQ(TextOf(FindChild(box, L"static", [](const std::wstring& t) { return !t.empty(); })),
             L"Run-time error:\n\nsetting a control's text failed (0x00000578)");
   EXPECT_TRUE(Click(FindChild(box, L"button", L"OK")));
-  EXPECT_NE(quorrin.ExitCode(5000), STILL_ACTIVE);
+  EXPECT_NE(quorrin.ExitCode(driver::kHangMs), STILL_ACTIVE);
 }
 
 // Each control of a window as a screen reader names it, in z-order, as
@@ -349,7 +354,7 @@ TEST(BrakkonFromOutside, WindowControlsAndUse) {
                          FindChild(w, L"edit", folder + L"\\Fennimot.exe"), check,
                          FindChild(w, L"edit", folder + L"\\Files\\fennimot.ico"), text4, option1});
 
-  Click(criar);
+  EXPECT_TRUE(Click(criar));
   const std::wstring guid = TextOf(guidBox);
   EXPECT_TRUE(IsGuidText(guid));
   EXPECT_NE(guid, first);
@@ -359,7 +364,7 @@ TEST(BrakkonFromOutside, WindowControlsAndUse) {
   brakkon.Type(text4, typed);
   EXPECT_EQ(TextOf(text4), typed);
   RegDeleteTreeW(HKEY_CURRENT_USER, (kExtensions + guid).c_str());
-  Click(adicionar);
+  EXPECT_TRUE(Click(adicionar));
   const Texts written = {{L"ButtonText", L"Bot\u00e3o \u65e5\u672c \u03a9"},
                          {L"Exec", folder + L"\\Fennimot.exe"},
                          {L"Icon", folder + L"\\Files\\fennimot.ico"},
@@ -370,16 +375,16 @@ TEST(BrakkonFromOutside, WindowControlsAndUse) {
 
   // The same GUID again writes nothing.
   brakkon.Type(text4, L"changed");
-  Click(adicionar);
+  EXPECT_TRUE(Click(adicionar));
   EXPECT_EQ(driver::RegistryTexts(HKEY_CURRENT_USER, kExtensions + guid), written);
 
   // All users, the button hidden: the machine hive.
-  Click(option2);
+  EXPECT_TRUE(Click(option2));
   EXPECT_EQ(SendMessageW(option1, BM_GETCHECK, 0, 0), BST_UNCHECKED);
-  Click(check);
-  Click(criar);
+  EXPECT_TRUE(Click(check));
+  EXPECT_TRUE(Click(criar));
   const std::wstring machineGuid = TextOf(guidBox);
-  Click(adicionar);
+  EXPECT_TRUE(Click(adicionar));
   const Texts machine = driver::RegistryTexts(HKEY_LOCAL_MACHINE, kExtensions + machineGuid);
   EXPECT_EQ(machine.at(L"ButtonText"), L"changed");
   EXPECT_EQ(machine.at(L"Default Visible"), L"No");
@@ -387,10 +392,10 @@ TEST(BrakkonFromOutside, WindowControlsAndUse) {
 
   // A key of that name that grants reading only counts as absent, and
   // nothing is written into it.
-  Click(criar);
+  EXPECT_TRUE(Click(criar));
   const std::wstring locked = kExtensions + TextOf(guidBox);
   SetKeyRights(HKEY_LOCAL_MACHINE, locked, L"D:(A;;KRWDSD;;;WD)");  // read, unlock, delete
-  Click(adicionar);
+  EXPECT_TRUE(Click(adicionar));
   EXPECT_EQ(driver::RegistryTexts(HKEY_LOCAL_MACHINE, locked), Texts{});
   SetKeyRights(HKEY_LOCAL_MACHINE, locked, L"D:(A;;KA;;;WD)");
 
@@ -400,7 +405,7 @@ TEST(BrakkonFromOutside, WindowControlsAndUse) {
     RegDeleteTreeW(root, path.c_str());
   }
   PostMessageW(brakkon.window, WM_CLOSE, 0, 0);
-  EXPECT_EQ(brakkon.ExitCode(5000), 0u);
+  EXPECT_EQ(brakkon.ExitCode(driver::kHangMs), 0u);
 }
 
 }  // namespace

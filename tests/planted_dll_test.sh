@@ -32,7 +32,7 @@ cp "$planted" "$downloads/current/absent.dll"
 cd "$downloads"
 export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;$(IFS=,; echo "${names[*]}")=n,b"
 ran() { ls -- *.ran current/*.ran 2>/dev/null | tr '\n' ' ' || true; rm -f -- *.ran current/*.ran; }
-controls() { timeout 20 wine "$controls" "$@" | tr -d '\r' || true; }
+controls() { timeout 60 wine "$controls" "$@" | tr -d '\r' || true; }
 # Clicks the centre of the control of class $2 whose text is $3, through X.
 click() {
   controls "$1" | awk -F'\t' -v cls="$2" -v text="$3" \
@@ -59,16 +59,19 @@ check "planted DLLs run after the fallback" \
 # first line, as imports are (README: "Started from a Downloads folder"):
 # searched for as Wine does for the programs.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES/,version,/,}
-timeout 30 wine Quorrin.exe &
+timeout 120 wine Quorrin.exe &
 q="Quorrin - Porn Site Closer"
 controls "$q" --click "Start Closing" --click "Stop Closing" --click "Open Selected Site" \
   --click "Clean Supressed List" >/dev/null
 click "$q" static "Made by Drabwick - Click to visite my site"
+# The page it opens, shown before Close is clicked: shown during the click,
+# it would take the front and the press with it.
+controls "https://drabwick.example.org/" >/dev/null
 controls "$q" --click Close >/dev/null
 wait || true
 check "planted DLLs run by Quorrin" "" "$(ran)"
 
-timeout 30 wine Brakkon.exe &
+timeout 120 wine Brakkon.exe &
 guid=$(controls Tessaly --click "Criar GUID" --click "Adicionar ao registro" --close |
   awk -F'\t' '$1 == "edit" { print $7; exit }')
 wait || true

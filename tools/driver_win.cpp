@@ -18,6 +18,14 @@ std::wstring Folder() {
   return path.substr(0, path.find_last_of(L'\\'));
 }
 
+std::int64_t Micros() {
+  LARGE_INTEGER now, frequency;
+  QueryPerformanceCounter(&now);
+  QueryPerformanceFrequency(&frequency);
+  return now.QuadPart / frequency.QuadPart * 1000000 +
+         now.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart;
+}
+
 std::string ToUtf8(std::wstring_view text) {
   const int length = static_cast<int>(text.size());
   std::string bytes(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, text.data(), length,
@@ -100,7 +108,7 @@ bool ClickAt(HWND control, POINT at) {
         SetForegroundWindow(top);
         return false;
       },
-      3000, 20);
+      kHangMs, 20);
   // The press and the release each carry the point, as a mouse reports its
   // buttons with its position: the display's own pointer events may move
   // the system's cursor in between.
@@ -127,14 +135,14 @@ bool ClickAt(HWND control, POINT at) {
   const std::wstring cls = ClassOf(control);
   const bool holds = cls == L"button" || cls == L"listbox";
   bool taken = SendInput(1, &press, sizeof(INPUT)) == 1 &&
-               (!holds || WaitFor([&] { return holder() == control; }, 5000, 1));
+               (!holds || WaitFor([&] { return holder() == control; }, kHangMs, 1));
   taken = SendInput(1, &release, sizeof(INPUT)) == 1 && taken &&
-          (!holds || WaitFor([&] { return holder() != control; }, 5000, 1));
+          (!holds || WaitFor([&] { return holder() != control; }, kHangMs, 1));
   // Answered once the handler the click started has ended, or waits for
   // another process (a sweep): a handler that waits still answers sent
   // messages, and the next input or timer comes only after it.
   DWORD_PTR ignored;
-  SendMessageTimeoutW(top, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &ignored);
+  SendMessageTimeoutW(top, WM_NULL, 0, 0, SMTO_BLOCK, kHangMs, &ignored);
   return reachable && taken;
 }
 
@@ -159,7 +167,7 @@ RunningProgram::RunningProgram(const wchar_t* exe, const wchar_t* caption) {
   }
   HWND found = nullptr;
   if (WaitFor([&] { return (found = FindWindowW(nullptr, caption)) && IsWindowVisible(found); },
-              15000)) {
+              kHangMs)) {
     window = found;
   }
 }
@@ -212,9 +220,9 @@ void RunningProgram::Type(HWND edit, const std::wstring& text) const {
 
 TestShell::TestShell() {
   // Normally started by the Wine session already.
-  if (WaitFor([this] { return Find(); }, 10000)) return;
+  if (WaitFor([this] { return Find(); }, kHangMs)) return;
   Start();
-  WaitFor([this] { return Find(); }, 10000);
+  WaitFor([this] { return Find(); }, kHangMs);
 }
 
 void TestShell::Start() {
@@ -259,7 +267,7 @@ bool TestShell::Restart() {
   opened_.clear();
   control_ = nullptr;
   Start();
-  return WaitFor([this] { return Find(); }, 10000);
+  return WaitFor([this] { return Find(); }, kHangMs);
 }
 
 TestShell::~TestShell() {
@@ -283,6 +291,17 @@ HWND TestShell::Open(const std::wstring& kind, const std::wstring& title, const 
       SendMessageW(control_, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data)));
   opened_.push_back(h);
   return h;
+}
+
+std::vector<std::int64_t> TestShell::SweepStarts(long first) const {
+  // The shell gives the low 32 bits; each began less than 35 minutes ago.
+  const std::int64_t now = Micros();
+  std::vector<std::int64_t> starts;
+  for (long i = first, n = Count(kSweeps); i < n; ++i) {
+    const auto low = static_cast<std::uint32_t>(SendMessageW(control_, WM_APP, 6, i));
+    starts.push_back(now - static_cast<std::uint32_t>(static_cast<std::uint32_t>(now) - low));
+  }
+  return starts;
 }
 
 std::vector<std::wstring> FileLines(const std::wstring& path) {

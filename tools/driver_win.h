@@ -4,6 +4,7 @@
 // captures what it shows. Nothing here links any code of the programs.
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
@@ -20,12 +21,23 @@ void Print(std::wstring_view line);
 std::wstring TextOf(HWND h);
 std::wstring ClassOf(HWND h);  // lower case
 
+// Microseconds on the steady clock that every process shares
+// (QueryPerformanceCounter). Wine's GetTickCount can stand still for a while
+// on a busy host.
+std::int64_t Micros();
+
+// How long a wait for a state of a program (a window shown or gone, a line
+// logged, a process ended) may last before it counts as a hang: far longer
+// than any host that runs the tests at all takes with a working program.
+// A slow host makes a wait longer, never makes it fail.
+inline constexpr DWORD kHangMs = 30000;
+
 // Waits until `condition` holds, letting the other process work meanwhile.
 template <class F>
-bool WaitFor(F condition, DWORD milliseconds = 3000, DWORD pollMs = 10) {
-  const DWORD end = GetTickCount() + milliseconds;
+bool WaitFor(F condition, DWORD milliseconds = kHangMs, DWORD pollMs = 10) {
+  const std::int64_t end = Micros() + std::int64_t{milliseconds} * 1000;
   while (!condition()) {
-    if (static_cast<LONG>(end - GetTickCount()) <= 0) return false;
+    if (Micros() >= end) return false;
     Sleep(pollMs);
   }
   return true;
@@ -111,12 +123,23 @@ class TestShell {
   // hung, notbrowser, or several joined by '+'.
   // Returns the new window, shown before this returns.
   HWND Open(const std::wstring& kind, const std::wstring& title, const std::wstring& url);
-  // References that clients hold on the shell's objects, and the
-  // enumerations begun since the shell started: one a sweep.
-  enum Counted { kDocuments, kEnumerations, kBrowserReferences, kClosedBrowsers, kSweeps };
+  // References that clients hold on the shell's objects, the enumerations
+  // begun since the shell started (one a sweep), and the calls that hung
+  // windows hold now.
+  enum Counted {
+    kDocuments,
+    kEnumerations,
+    kBrowserReferences,
+    kClosedBrowsers,
+    kSweeps,
+    kHeldCalls
+  };
   long Count(Counted what) const {
     return static_cast<long>(SendMessageW(control_, WM_APP, what, 0));
   }
+  // When each sweep from number `first` (counted from 0) on began, by Micros(),
+  // as the shell saw its enumeration begin.
+  std::vector<std::int64_t> SweepStarts(long first) const;
   // The shell's process dies, as a crashed Explorer does, and a new one
   // starts; returns once it is ready.
   bool Restart();

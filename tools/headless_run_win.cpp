@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -49,8 +50,8 @@ bool ClosePopUps(const driver::RunningProgram& quorrin) {
     Sleep(25);
   }
   int closed = 0;
-  const DWORD end = GetTickCount() + 15000;
-  const auto timeLeft = [end] { return static_cast<LONG>(end - GetTickCount()) > 0; };
+  const std::int64_t end = driver::Micros() + std::int64_t{driver::kHangMs} * 1000;
+  const auto timeLeft = [end] { return driver::Micros() < end; };
   while (closed < kPopUps && timeLeft()) {
     for (int i = 0; i < kPopUps; ++i) {
       if (popUps[i] && !IsWindow(popUps[i])) {
@@ -179,7 +180,8 @@ int wmain(int argc, wchar_t** argv) {
 
   driver::Click(driver::FindChild(quorrin.window, L"button", L"Close"));
   PostMessageW(brakkon.window, WM_CLOSE, 0, 0);
-  const bool closed = quorrin.ExitCode(5000) == 0 && brakkon.ExitCode(5000) == 0;
+  const bool closed =
+      quorrin.ExitCode(driver::kHangMs) == 0 && brakkon.ExitCode(driver::kHangMs) == 0;
   Print(closed ? L"both programs closed" : L"a program did not close");
   return ok && closed ? 0 : 1;
 }

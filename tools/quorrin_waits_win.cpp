@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
 
 #include "closer/form1.h"
 #include "closer/shell_launch_win.h"
@@ -14,9 +15,35 @@
 #include "toolkit/win32/com_win.h"
 #include "toolkit/win32/errors_win.h"
 #include "toolkit/win32/later_windows_win.h"
+#include "toolkit/win32/module_win.h"
 #include "toolkit/win32/program_win.h"
 
 namespace {
+
+// Milliseconds on the steady clock: Wine's GetTickCount can stand still for
+// a while on a busy host, and the tests read these times.
+double Now() {
+  LARGE_INTEGER now, frequency;
+  QueryPerformanceCounter(&now);
+  QueryPerformanceFrequency(&frequency);
+  return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// What each wait saw, for the tests: quorrin_waits.log beside the program
+// gets "wait N" when wait N begins, "input N MS" when the user's input first
+// lies in the queue, "cancelled N MS" when the filter cancels it, MS being
+// how long it had waited.
+void Note(const std::string& line) {
+  const std::wstring program = toolkit::win32::ProgramPath();
+  const std::wstring path = program.substr(0, program.find_last_of(L'\\')) + L"\\quorrin_waits.log";
+  const HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  const std::string text = line + "\n";
+  DWORD written = 0;
+  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  CloseHandle(file);
+}
 
 // The wait of a call in a single-threaded apartment (IMessageFilter::
 // MessagePending, PENDINGMSG_WAITDEFPROCESS): whenever a message is queued,
@@ -24,14 +51,24 @@ namespace {
 // handled, the user's input and posted messages are left in the queue;
 // PENDINGMSG_CANCELCALL ends the wait with RPC_E_CALL_CANCELED.
 HRESULT WaitAsComDoes() {
+  static int waits = 0;
+  const std::string n = std::to_string(++waits);
   IMessageFilter* filter = nullptr;
   CoRegisterMessageFilter(nullptr, &filter);  // taken, and put back at once
   if (filter) CoRegisterMessageFilter(filter, nullptr);
-  const DWORD start = GetTickCount();
+  Note("wait " + n);
+  const double start = Now();
+  bool inputSeen = false;
   for (;;) {
     MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, 0);
-    if (filter && filter->MessagePending(nullptr, GetTickCount() - start, PENDINGTYPE_TOPLEVEL) ==
-                      PENDINGMSG_CANCELCALL) {
+    const auto waited = static_cast<DWORD>(Now() - start);
+    if (!inputSeen && HIWORD(GetQueueStatus(QS_KEY | QS_MOUSEBUTTON)) != 0) {
+      inputSeen = true;
+      Note("input " + n + " " + std::to_string(waited));
+    }
+    if (filter &&
+        filter->MessagePending(nullptr, waited, PENDINGTYPE_TOPLEVEL) == PENDINGMSG_CANCELCALL) {
+      Note("cancelled " + n + " " + std::to_string(waited));
       filter->Release();
       return RPC_E_CALL_CANCELED;
     }

@@ -54,7 +54,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   HWND window = nullptr;
   driver::WaitFor(
-      [&] { return (window = FindWindowW(nullptr, argv[1])) && IsWindowVisible(window); }, 15000);
+      [&] { return (window = FindWindowW(nullptr, argv[1])) && IsWindowVisible(window); });
   if (!window) return 1;
   bool close = false, focus = false, lines = false;
   for (int i = 2; i < argc; ++i) {

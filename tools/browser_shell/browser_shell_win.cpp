@@ -16,14 +16,20 @@
 // page, folder, none, later (a page after 300 ms), stubborn, notitle, nourl,
 // nopath, slow (every call takes 200 ms), hung (no call returns until the
 // window gets WM_USER once, or is closed), notbrowser (a listed item that is
-// no browser: it answers neither IWebBrowser2 nor for a document), or several
+// no browser: it answers neither IWebBrowser2 nor for a document; with hung,
+// its answer that it is none waits so), or several
 // joined by '+'. The reply is the new window's handle. From a script:
-// `BrowserShell.exe /open KIND TITLE URL` opens one in the running shell.
+// `BrowserShell.exe /open KIND TITLE URL` opens one in the running shell, and
+// `BrowserShell.exe /count N` exits with the running shell's answer to WM_APP
+// with `wParam` N (below).
 //
 // WM_APP to the control window answers, as `wParam` asks, how many
 // references clients hold (0 documents, 1 enumerations, 2 browser references
-// beyond the shell's own, 3 browsers closed but still referenced) or 4 how
-// many enumerations clients have begun: one a sweep.
+// beyond the shell's own, 3 browsers closed but still referenced), 4 how
+// many enumerations clients have begun (one a sweep), 5 how many calls a hung
+// window holds now, or 6 when the enumeration numbered `lParam` (from 0)
+// began: the low 32 bits of QueryPerformanceCounter in microseconds, a clock
+// that every process shares.
 #include <windows.h>
 // windows.h first.
 #include <exdisp.h>
@@ -31,6 +37,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -128,8 +135,19 @@ HRESULT Offer(Interface* self, bool offered, void** out) {
 
 // Objects alive that only clients keep alive.
 LONG g_documents = 0, g_enumerations = 0, g_closedBrowsers = 0;
-// Enumerations begun since the start.
+// Enumerations begun since the start, and when each began.
 LONG g_enumerationsBegun = 0;
+std::vector<LONGLONG> g_enumerationStarts;
+// Calls that a hung window holds now.
+LONG g_heldCalls = 0;
+
+LONGLONG Microseconds() {
+  LARGE_INTEGER now, frequency;
+  QueryPerformanceCounter(&now);
+  QueryPerformanceFrequency(&frequency);
+  return now.QuadPart / frequency.QuadPart * 1000000 +
+         now.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart;
+}
 
 // A page or a folder view; only a page answers the HTML document interface.
 class Document final : public IDispatch {
@@ -168,6 +186,8 @@ class Browser final : public IWebBrowser2 {
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
     const bool browser = !(kind_ & kNotBrowser);
+    // A hung item that is no browser holds the client's question whether it is one.
+    if (!browser && iid == IID_IWebBrowser2) Wait();
     return Offer(static_cast<IWebBrowser2*>(this),
                  iid == IID_IUnknown || iid == IID_IDispatch ||
                      (browser && (iid == IID_IWebBrowser || iid == IID_IWebBrowserApp ||
@@ -278,10 +298,12 @@ class Browser final : public IWebBrowser2 {
   void Wait() {
     if (kind_ & kSlow) Sleep(200);
     MSG msg;
+    if (kind_ & kHung) ++g_heldCalls;
     while (kind_ & kHung && window && GetMessageW(&msg, window, 0, 0) > 0 &&
            msg.message != WM_USER) {
       DispatchMessageW(&msg);
     }
+    if (kind_ & kHung) --g_heldCalls;
     kind_ &= ~kHung;
   }
 
@@ -298,6 +320,7 @@ class Enumeration final : public IEnumVARIANT {
   Enumeration() {
     ++g_enumerations;
     ++g_enumerationsBegun;
+    g_enumerationStarts.push_back(Microseconds());
     for (Browser* b : g_browsers) {
       b->AddRef();
       items_.push_back(b);
@@ -499,11 +522,16 @@ LRESULT CALLBACK ControlProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
     }
     return 0;
   }
+  if (message == WM_APP && wp == 6) {
+    const auto n = static_cast<size_t>(lp);
+    const LONGLONG began = n < g_enumerationStarts.size() ? g_enumerationStarts[n] : 0;
+    return static_cast<LONG>(static_cast<ULONG>(began));
+  }
   if (message == WM_APP) {
     LONG extra = 0;
     for (const Browser* b : g_browsers) extra += b->References() - 1;
-    const LONG counts[] = {g_documents, g_enumerations, extra, g_closedBrowsers,
-                           g_enumerationsBegun};
+    const LONG counts[] = {g_documents,      g_enumerations,      extra,
+                           g_closedBrowsers, g_enumerationsBegun, g_heldCalls};
     return wp < std::size(counts) ? counts[wp] : -1;
   }
   if (message == WM_DESTROY) PostQuitMessage(0);
@@ -522,12 +550,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR args, int) {
   int argc = 0;
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   const bool open = argc == 5 && std::wstring(argv[1]) == L"/open";
+  const bool count = argc == 3 && std::wstring(argv[1]) == L"/count";
   CreateMutexW(nullptr, FALSE, L"BrowserShell");
   if (GetLastError() == ERROR_ALREADY_EXISTS) {
-    if (!demo && !open) return 1;
+    if (!demo && !open && !count) return 1;
     for (int i = 0; i < 100; ++i, Sleep(50)) {
       if (HWND running = FindWindowW(L"BrowserShellControl", nullptr)) {
         if (demo) PostMessageW(running, kShowDemo, 0, 0);
+        if (count)
+          return static_cast<int>(
+              SendMessageW(running, WM_APP, std::wcstoul(argv[2], nullptr, 10), 0));
         if (!open) return 0;
         std::wstring command = std::wstring(argv[2]) + L"\t" + argv[3] + L"\t" + argv[4];
         COPYDATASTRUCT data{0, static_cast<DWORD>(command.size() * sizeof(wchar_t)),
