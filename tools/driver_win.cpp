@@ -293,17 +293,6 @@ HWND TestShell::Open(const std::wstring& kind, const std::wstring& title, const 
   return h;
 }
 
-std::vector<std::int64_t> TestShell::SweepStarts(long first) const {
-  // The shell gives the low 32 bits; each began less than 35 minutes ago.
-  const std::int64_t now = Micros();
-  std::vector<std::int64_t> starts;
-  for (long i = first, n = Count(kSweeps); i < n; ++i) {
-    const auto low = static_cast<std::uint32_t>(SendMessageW(control_, WM_APP, 6, i));
-    starts.push_back(now - static_cast<std::uint32_t>(static_cast<std::uint32_t>(now) - low));
-  }
-  return starts;
-}
-
 std::vector<std::wstring> FileLines(const std::wstring& path) {
   std::vector<std::wstring> lines;
   const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,

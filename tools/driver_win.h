@@ -137,9 +137,6 @@ class TestShell {
   long Count(Counted what) const {
     return static_cast<long>(SendMessageW(control_, WM_APP, what, 0));
   }
-  // When each sweep from number `first` (counted from 0) on began, by Micros(),
-  // as the shell saw its enumeration begin.
-  std::vector<std::int64_t> SweepStarts(long first) const;
   // The shell's process dies, as a crashed Explorer does, and a new one
   // starts; returns once it is ready.
   bool Restart();

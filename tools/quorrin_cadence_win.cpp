@@ -6,9 +6,9 @@
 // thread then, not also every call into the test shell's process, which
 // under load would make a sweep outlast the period.
 //
-// quorrin_cadence.log beside it gets "tick US", "click ID US" (a posted
-// click of the control numbered ID) and "sweep US", US being
-// QueryPerformanceCounter in microseconds, a clock that every process shares.
+// quorrin_cadence.log beside it gets "US tick", "US click ID" (a posted click
+// of the control numbered ID) and "US sweep", US being QueryPerformanceCounter
+// in microseconds, a clock that every process shares.
 #include <windows.h>
 
 #include <memory>
@@ -30,7 +30,7 @@ void Note(const std::string& what) {
   QueryPerformanceFrequency(&frequency);
   const long long us = now.QuadPart / frequency.QuadPart * 1000000 +
                        now.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart;
-  const std::string line = what + " " + std::to_string(us) + "\n";
+  const std::string line = std::to_string(us) + " " + what + "\n";
   DWORD written = 0;
   WriteFile(g_log, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }

@@ -26,10 +26,8 @@
 // WM_APP to the control window answers, as `wParam` asks, how many
 // references clients hold (0 documents, 1 enumerations, 2 browser references
 // beyond the shell's own, 3 browsers closed but still referenced), 4 how
-// many enumerations clients have begun (one a sweep), 5 how many calls a hung
-// window holds now, or 6 when the enumeration numbered `lParam` (from 0)
-// began: the low 32 bits of QueryPerformanceCounter in microseconds, a clock
-// that every process shares.
+// many enumerations clients have begun (one a sweep), or 5 how many calls a
+// hung window holds now.
 #include <windows.h>
 // windows.h first.
 #include <exdisp.h>
@@ -135,19 +133,10 @@ HRESULT Offer(Interface* self, bool offered, void** out) {
 
 // Objects alive that only clients keep alive.
 LONG g_documents = 0, g_enumerations = 0, g_closedBrowsers = 0;
-// Enumerations begun since the start, and when each began.
+// Enumerations begun since the start.
 LONG g_enumerationsBegun = 0;
-std::vector<LONGLONG> g_enumerationStarts;
 // Calls that a hung window holds now.
 LONG g_heldCalls = 0;
-
-LONGLONG Microseconds() {
-  LARGE_INTEGER now, frequency;
-  QueryPerformanceCounter(&now);
-  QueryPerformanceFrequency(&frequency);
-  return now.QuadPart / frequency.QuadPart * 1000000 +
-         now.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart;
-}
 
 // A page or a folder view; only a page answers the HTML document interface.
 class Document final : public IDispatch {
@@ -320,7 +309,6 @@ class Enumeration final : public IEnumVARIANT {
   Enumeration() {
     ++g_enumerations;
     ++g_enumerationsBegun;
-    g_enumerationStarts.push_back(Microseconds());
     for (Browser* b : g_browsers) {
       b->AddRef();
       items_.push_back(b);
@@ -521,11 +509,6 @@ LRESULT CALLBACK ControlProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
       Open(L"page\tPop-up " + n + L"\thttp://popup.example/" + n);
     }
     return 0;
-  }
-  if (message == WM_APP && wp == 6) {
-    const auto n = static_cast<size_t>(lp);
-    const LONGLONG began = n < g_enumerationStarts.size() ? g_enumerationStarts[n] : 0;
-    return static_cast<LONG>(static_cast<ULONG>(began));
   }
   if (message == WM_APP) {
     LONG extra = 0;
