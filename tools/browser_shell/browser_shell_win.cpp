@@ -16,8 +16,7 @@
 // page, folder, none, later (a page after 300 ms), stubborn, notitle, nourl,
 // nopath, slow (every call takes 200 ms), hung (no call returns until the
 // window gets WM_USER once, or is closed), notbrowser (a listed item that is
-// no browser: it answers neither IWebBrowser2 nor for a document; with hung,
-// its answer that it is none waits so), or several
+// no browser: it answers neither IWebBrowser2 nor for a document), or several
 // joined by '+'. The reply is the new window's handle. From a script:
 // `BrowserShell.exe /open KIND TITLE URL` opens one in the running shell, and
 // `BrowserShell.exe /count N` exits with the running shell's answer to WM_APP
@@ -175,8 +174,6 @@ class Browser final : public IWebBrowser2 {
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
     const bool browser = !(kind_ & kNotBrowser);
-    // A hung item that is no browser holds the client's question whether it is one.
-    if (!browser && iid == IID_IWebBrowser2) Wait();
     return Offer(static_cast<IWebBrowser2*>(this),
                  iid == IID_IUnknown || iid == IID_IDispatch ||
                      (browser && (iid == IID_IWebBrowser || iid == IID_IWebBrowserApp ||
