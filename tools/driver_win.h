@@ -76,7 +76,6 @@ class RunningProgram {
   DWORD ExitCode(DWORD waitMs) const;
   HWND Focus() const;
   DWORD ThreadId() const { return process_.dwThreadId; }
-  DWORD ProcessId() const { return process_.dwProcessId; }
   // A key pressed while `target` (by default what has the focus) has it.
   // Returns at once; the program handles it in its own time.
   void Press(WORD key, HWND target = nullptr) const;
