@@ -134,8 +134,22 @@ bool ClickAt(HWND control, POINT at) {
   };
   const std::wstring cls = ClassOf(control);
   const bool holds = cls == L"button" || cls == L"listbox";
+  const HWND frontAtPress = GetForegroundWindow();
   bool taken = SendInput(1, &press, sizeof(INPUT)) == 1 &&
                (!holds || WaitFor([&] { return holder() == control; }, kHangMs, 1));
+  if (!taken) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    GetGUIThreadInfo(thread, &info);
+    const auto name = [](HWND h) {
+      return h ? ClassOf(h) + L" \"" + TextOf(h) + L"\"" : std::wstring(L"none");
+    };
+    Print(L"the press on " + name(control) + L" was not taken: the front was " +
+          name(frontAtPress) + L" at the press and is " + name(GetForegroundWindow()) +
+          L" now; at the point is " + name(WindowFromPoint(at)) + L"; the program's active " +
+          name(info.hwndActive) + L", focus " + name(info.hwndFocus) + L", capture " +
+          name(info.hwndCapture) + L", flags " + std::to_wstring(info.flags));
+  }
   taken = SendInput(1, &release, sizeof(INPUT)) == 1 && taken &&
           (!holds || WaitFor([&] { return holder() != control; }, kHangMs, 1));
   // Answered once the handler the click started has ended, or waits for

@@ -457,14 +457,18 @@ HWND Open(const std::wstring& command) {
   static int opened = 0;
   const int offset = 24 * (opened++ % 8);
   const RECT work = WorkArea();
+  // Never active: a window of the shell's that took the front from the
+  // program under test (as Wine follows the window manager's focus, that can
+  // come a while after it was shown) would take the press of a click with it.
   HWND window =
-      CreateWindowExW(0, L"TestBrowser", caption.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+      CreateWindowExW(WS_EX_NOACTIVATE, L"TestBrowser", caption.c_str(), WS_OVERLAPPEDWINDOW,
                       (work.left + work.right) / 2 - 264 + offset, work.top + 20 + offset, 360, 160,
                       nullptr, nullptr, GetModuleHandleW(nullptr), browser);
   if (!window) {
     browser->Release();
     return nullptr;
   }
+  ShowWindow(window, SW_SHOWNOACTIVATE);
   browser->window = window;
   g_browsers.push_back(browser);
   if (kind & kLater) SetTimer(window, kLaterTimer, 300, nullptr);
@@ -495,7 +499,7 @@ LRESULT CALLBACK ControlProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
     GetWindowRect(window, &own);
     SetWindowPos(window, HWND_TOP, work.left, (work.top + work.bottom - (own.bottom - own.top)) / 2,
                  0, 0, SWP_NOSIZE);
-    ShowWindow(window, SW_SHOWNORMAL);
+    ShowWindow(window, SW_SHOWNOACTIVATE);
     return 0;
   }
   if (message == WM_COMMAND && HIWORD(wp) == BN_CLICKED) {
@@ -572,7 +576,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR args, int) {
   if (!RegisterClassW(&browserClass) || !RegisterClassW(&controlClass)) return 1;
   // Made once the class is registered, so a client that finds it can use it.
   // Found by FindWindow, so it is a hidden top-level window, not message-only.
-  HWND control = CreateWindowExW(0, L"BrowserShellControl", L"BrowserShell",
+  HWND control = CreateWindowExW(WS_EX_NOACTIVATE, L"BrowserShellControl", L"BrowserShell",
                                  WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT,
                                  CW_USEDEFAULT, 260, 90, nullptr, nullptr, instance, nullptr);
   if (!control) return 1;
