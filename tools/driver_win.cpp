@@ -177,12 +177,16 @@ RunningProgram::RunningProgram(const wchar_t* exe, const wchar_t* caption) {
   startup.dwFlags = STARTF_USESTDHANDLES;
   if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                       &startup, &process_)) {
+    Print(L"could not start " + command + L": error " + std::to_wstring(GetLastError()));
     return;
   }
   HWND found = nullptr;
   if (WaitFor([&] { return (found = FindWindowW(nullptr, caption)) && IsWindowVisible(found); },
               kHangMs)) {
     window = found;
+  } else {
+    Print(command + L" showed no window \"" + caption + L"\" (exit code " +
+          std::to_wstring(ExitCode(0)) + L")");
   }
 }
 
