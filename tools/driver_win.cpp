@@ -88,44 +88,26 @@ bool Click(HWND control) {
   return ClickAt(control, {client.right / 2, client.bottom / 2});
 }
 
-bool ClickAt(HWND control, POINT at) {
-  const HWND top = GetAncestor(control, GA_ROOT);
-  ClientToScreen(control, &at);
-  // Brought to the front first, as a person does: other programs' windows
-  // (the test shell's pages) may lie over it, and the click goes to whatever
-  // is on top at that point. It must stay there: a program that has just
-  // started takes the front when it shows its window, and a window that
-  // loses it while pressed drops the press.
-  int steady = 0;
-  const bool reachable = WaitFor(
-      [&] {
-        const HWND hit = WindowFromPoint(at);
-        if (GetForegroundWindow() == top && hit && GetAncestor(hit, GA_ROOT) == top) {
-          return ++steady == 3;
-        }
-        steady = 0;
-        SetWindowPos(top, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-        SetForegroundWindow(top);
-        return false;
-      },
-      kHangMs, 20);
-  // The press and the release each carry the point, as a mouse reports its
-  // buttons with its position: the display's own pointer events may move
-  // the system's cursor in between.
-  INPUT press{}, release{};
-  for (INPUT* one : {&press, &release}) {
-    one->type = INPUT_MOUSE;
-    one->mi.dx = Normalized(at.x, GetSystemMetrics(SM_CXSCREEN));
-    one->mi.dy = Normalized(at.y, GetSystemMetrics(SM_CYSCREEN));
-  }
-  press.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN;
-  release.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP;
+namespace {
 
-  // A message sent now could be answered before the program takes the
-  // input, which waits behind sent messages. Buttons and list boxes hold the
-  // mouse while pressed: the press is taken once the control holds it, the
-  // release once it lets go. Other controls hold nothing to see: callers
-  // wait for what the click does.
+// The top-level window at a point of the screen, or the desktop.
+HWND RootAt(POINT at) {
+  const HWND h = WindowFromPoint(at);
+  const HWND root = h ? GetAncestor(h, GA_ROOT) : nullptr;
+  return root ? root : h;
+}
+
+std::wstring Named(HWND h) {
+  return h ? ClassOf(h) + L" \"" + TextOf(h) + L"\"" : std::wstring(L"none");
+}
+
+}  // namespace
+
+bool ClickAt(HWND control, POINT point) {
+  const HWND top = GetAncestor(control, GA_ROOT);
+  // Buttons and list boxes hold the mouse while pressed: the press is taken
+  // once the control holds it, the release once it lets go. Other controls
+  // hold nothing to see: callers wait for what the click does.
   const DWORD thread = GetWindowThreadProcessId(control, nullptr);
   const auto holder = [thread] {
     GUITHREADINFO info{};
@@ -134,30 +116,72 @@ bool ClickAt(HWND control, POINT at) {
   };
   const std::wstring cls = ClassOf(control);
   const bool holds = cls == L"button" || cls == L"listbox";
-  const HWND frontAtPress = GetForegroundWindow();
-  bool taken = SendInput(1, &press, sizeof(INPUT)) == 1 &&
-               (!holds || WaitFor([&] { return holder() == control; }, kHangMs, 1));
-  if (!taken) {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof(info);
-    GetGUIThreadInfo(thread, &info);
-    const auto name = [](HWND h) {
-      return h ? ClassOf(h) + L" \"" + TextOf(h) + L"\"" : std::wstring(L"none");
+  for (int attempt = 1;; ++attempt) {
+    // Where the control is now: under Wine the window manager can still move
+    // a window that has just been shown.
+    POINT at = point;
+    ClientToScreen(control, &at);
+    // Brought to the front first, as a person does: other programs' windows
+    // may lie over it, and the click goes to whatever is on top at that
+    // point. It must stay there: a window that loses the front while
+    // pressed drops the press.
+    int steady = 0;
+    const bool reachable = WaitFor(
+        [&] {
+          if (GetForegroundWindow() == top && RootAt(at) == top) return ++steady == 3;
+          steady = 0;
+          SetWindowPos(top, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+          SetForegroundWindow(top);
+          return false;
+        },
+        kHangMs, 20);
+    // The press and the release each carry the point, as a mouse reports
+    // its buttons with its position: the display's own pointer events may
+    // move the system's cursor in between.
+    INPUT press{}, release{};
+    for (INPUT* one : {&press, &release}) {
+      one->type = INPUT_MOUSE;
+      one->mi.dx = Normalized(at.x, GetSystemMetrics(SM_CXSCREEN));
+      one->mi.dy = Normalized(at.y, GetSystemMetrics(SM_CYSCREEN));
+    }
+    press.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN;
+    release.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP;
+    // A press that found another window at the point (the program's had
+    // moved or gone from there since) went to that window, which took the
+    // front: the program never had it, and a person would click again.
+    const HWND frontAtPress = GetForegroundWindow();
+    const auto elsewhere = [&] {
+      const HWND front = GetForegroundWindow();
+      return front != top && front == RootAt(at);
     };
-    Print(L"the press on " + name(control) + L" was not taken: the front was " +
-          name(frontAtPress) + L" at the press and is " + name(GetForegroundWindow()) +
-          L" now; at the point is " + name(WindowFromPoint(at)) + L"; the program's active " +
-          name(info.hwndActive) + L", focus " + name(info.hwndFocus) + L", capture " +
-          name(info.hwndCapture) + L", flags " + std::to_wstring(info.flags));
+    bool taken =
+        SendInput(1, &press, sizeof(INPUT)) == 1 &&
+        (!holds || (WaitFor([&] { return holder() == control || elsewhere(); }, kHangMs, 1) &&
+                    holder() == control));
+    const bool missed = holds && !taken && elsewhere();
+    if (!taken) {
+      GUITHREADINFO info{};
+      info.cbSize = sizeof(info);
+      GetGUIThreadInfo(thread, &info);
+      Print(L"the press on " + Named(control) + L" was not taken: the front was " +
+            Named(frontAtPress) + L" at the press and is " + Named(GetForegroundWindow()) +
+            L" now; at the point is " + Named(WindowFromPoint(at)) + L"; the program's active " +
+            Named(info.hwndActive) + L", focus " + Named(info.hwndFocus) + L", capture " +
+            Named(info.hwndCapture) + L", flags " + std::to_wstring(info.flags));
+    }
+    taken = SendInput(1, &release, sizeof(INPUT)) == 1 && taken &&
+            (!holds || WaitFor([&] { return holder() != control; }, kHangMs, 1));
+    if (missed && attempt < 3) {
+      Print(L"the press went to the window at the point: clicked again");
+      continue;
+    }
+    // Answered once the handler the click started has ended, or waits for
+    // another process (a sweep): a handler that waits still answers sent
+    // messages, and the next input or timer comes only after it.
+    DWORD_PTR ignored;
+    SendMessageTimeoutW(top, WM_NULL, 0, 0, SMTO_BLOCK, kHangMs, &ignored);
+    return reachable && taken;
   }
-  taken = SendInput(1, &release, sizeof(INPUT)) == 1 && taken &&
-          (!holds || WaitFor([&] { return holder() != control; }, kHangMs, 1));
-  // Answered once the handler the click started has ended, or waits for
-  // another process (a sweep): a handler that waits still answers sent
-  // messages, and the next input or timer comes only after it.
-  DWORD_PTR ignored;
-  SendMessageTimeoutW(top, WM_NULL, 0, 0, SMTO_BLOCK, kHangMs, &ignored);
-  return reachable && taken;
 }
 
 bool ClickLine(HWND list, int line) {
