@@ -149,16 +149,22 @@ bool ClickAt(HWND control, POINT point) {
     // A press that found another window at the point (the program's had
     // moved or gone from there since) went to that window, which took the
     // front: the program never had it, and a person would click again.
+    // So did a press that the control never took while the window moved:
+    // once the hang bound has passed, no such press can still be waiting in
+    // the program's queue.
     const HWND frontAtPress = GetForegroundWindow();
     const auto elsewhere = [&] {
       const HWND front = GetForegroundWindow();
       return front != top && front == RootAt(at);
     };
+    RECT before{}, after{};
+    GetWindowRect(control, &before);
     bool taken =
         SendInput(1, &press, sizeof(INPUT)) == 1 &&
         (!holds || (WaitFor([&] { return holder() == control || elsewhere(); }, kHangMs, 1) &&
                     holder() == control));
-    const bool missed = holds && !taken && elsewhere();
+    GetWindowRect(control, &after);
+    const bool missed = holds && !taken && (elsewhere() || !EqualRect(&before, &after));
     if (!taken) {
       GUITHREADINFO info{};
       info.cbSize = sizeof(info);
@@ -172,7 +178,7 @@ bool ClickAt(HWND control, POINT point) {
     taken = SendInput(1, &release, sizeof(INPUT)) == 1 && taken &&
             (!holds || WaitFor([&] { return holder() != control; }, kHangMs, 1));
     if (missed && attempt < 3) {
-      Print(L"the press went to the window at the point: clicked again");
+      Print(L"the press missed the control, which had moved or was covered: clicked again");
       continue;
     }
     // Answered once the handler the click started has ended, or waits for
