@@ -24,6 +24,11 @@ DPI_AWARENESS = "{http://schemas.microsoft.com/SMI/2016/WindowsSettings}dpiAware
 # The dpiAwareness values that Windows 10 1607 knows; 1703 and later know
 # permonitorv2 as well. Each takes the first value of the list that it knows.
 KNOWN_1607 = ("unaware", "system", "permonitor")
+# Vista, 7, 8, 8.1, and 10 and 11: without its own, a system treats the
+# program as one made for the latest listed before it.
+SUPPORTED_OS = ("{e2011457-1546-43c5-a5fe-008deee3d3f0}", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
+                "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",
+                "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}")
 
 QUORRIN = {
     "icons": sorted((s, d) for s in (16, 24, 32, 48) for d in (4, 8, 32)),
@@ -160,19 +165,41 @@ def check_xp_manifest(name, text):
 
 def check_manifest(name, exe, text):
     """What a program's start takes from its manifest, which Windows reads
-    only as RT_MANIFEST resource 1: no elevation and no virtualization
-    (asInvoker), version 6 of the common controls, system DPI awareness up to
-    Windows 10 1607 and per-monitor awareness of the second form from 1703."""
+    only as RT_MANIFEST resource 1. Windows refuses to start a program whose
+    manifest names an assembly it cannot bind (its own identity or the common
+    controls' with a version not of four numbers, another processor, another
+    key), or asks for uiAccess without being signed and installed under
+    Program Files; it starts one differently when the execution level is not
+    asInvoker (elevation, or file and registry virtualization), when a
+    supported system is missing (the older system's behaviour on it), and
+    with another DPI awareness than system awareness up to Windows 10 1607
+    and per-monitor awareness of the second form from 1703."""
     numbers = re.findall(r"--name=(\S+)", run("wrestool", "-l", "--type=24", exe).decode())
     check(numbers == ["1"], f"{name}: manifest under resource {numbers}, which Windows ignores")
     root = ElementTree.fromstring(text)
+    check(root.tag == f"{ASM_V1}assembly" and root.get("manifestVersion") == "1.0",
+          f"{name}: manifest root {root.tag} {root.attrib}")
+    four_numbers = re.compile(r"^\d{1,5}(\.\d{1,5}){3}$")
+    own = root.findall(f"{ASM_V1}assemblyIdentity")
+    check([(e.get("type"), e.get("processorArchitecture"), bool(four_numbers.match(
+          e.get("version", "")))) for e in own] == [("win32", "x86", True)],
+          f"{name}: manifest's own identity {[e.attrib for e in own]}")
     levels = root.findall(f"{ASM_V3}trustInfo/{ASM_V3}security/{ASM_V3}requestedPrivileges/"
                           f"{ASM_V3}requestedExecutionLevel")
-    check([e.get("level") for e in levels] == ["asInvoker"], f"{name}: execution level")
-    controls = [e.get("version") for e in root.findall(
-        f"{ASM_V1}dependency/{ASM_V1}dependentAssembly/{ASM_V1}assemblyIdentity")
-        if e.get("name") == "Microsoft.Windows.Common-Controls"]
-    check(controls == ["6.0.0.0"], f"{name}: common controls {controls}")
+    check([(e.get("level"), e.get("uiAccess", "false").lower()) for e in levels] ==
+          [("asInvoker", "false")],
+          f"{name}: execution level and uiAccess {[e.attrib for e in levels]}")
+    controls = [e.attrib for e in root.findall(
+        f"{ASM_V1}dependency/{ASM_V1}dependentAssembly/{ASM_V1}assemblyIdentity")]
+    check(controls == [{"type": "win32", "name": "Microsoft.Windows.Common-Controls",
+                        "version": "6.0.0.0", "processorArchitecture": "x86",
+                        "publicKeyToken": "6595b64144ccf1df", "language": "*"}],
+          f"{name}: dependencies {controls}, not the common controls' version 6")
+    systems = [e.get("Id").lower() for e in root.findall(
+        "{urn:schemas-microsoft-com:compatibility.v1}compatibility/"
+        "{urn:schemas-microsoft-com:compatibility.v1}application/"
+        "{urn:schemas-microsoft-com:compatibility.v1}supportedOS")]
+    check(sorted(systems) == sorted(SUPPORTED_OS), f"{name}: supported systems {systems}")
     settings = f"{ASM_V3}application/{ASM_V3}windowsSettings/"
     aware = [e.text.strip().lower() for e in root.findall(settings + DPI_AWARE)]
     check(aware == ["true"], f"{name}: dpiAware {aware}, not system awareness up to 10 1511")
@@ -220,7 +247,6 @@ def check_program(exe, expected, workdir):
 
     manifest = resource(exe, 24, workdir).decode("utf-8")
     check_manifest(name, exe, manifest)
-    check(manifest.count("<supportedOS") == 5, f"{name}: manifest's supported systems")
     check_xp_manifest(name, manifest)
     print(f"{name}: {size} bytes, imports {', '.join(sorted(dlls))}")
 
