@@ -26,8 +26,21 @@ the X server shows, not what a window says it painted) and checks it:
   then presses it (Brakkon's "Criar GUID" makes a new GUID; Quorrin's "Start
   Closing" enables "Stop Closing" and closes the pop-ups), all typed and
   clicked through the display's own input (xdotool);
+- Brakkon's option buttons from the keyboard: the arrow keys move between
+  them and check the one they reach, and Tab (or Shift+Tab) into them lands
+  on the checked one;
+- Quorrin minimized by the window manager and brought back keeps the
+  control that had the focus, as it does across a click away;
+- Space or Enter held on the credit line past the keyboard's repeat delay
+  opens the page once;
 - after a sweep, each line that Quorrin's log shows whole is drawn, at 96
   and 144 dpi: a separator as a row of dashes, any other line as letters;
+  once the log overflows, its scroll bar is shown and painted, its thumb
+  where and as long as the list's place and length give it, and still so
+  after more lines came;
+- a shutdown that another program's user cancels (the session asked whether
+  it may end, then told that it will not) leaves both programs as they were,
+  Quorrin still closing;
 - Quorrin, closed with the window manager's close button while a page that
   never answers holds its sweep, is gone within a second;
 - closing both programs ends the run.
@@ -221,21 +234,56 @@ def active():
                           timeout=30, check=False).stdout.decode().strip()
 
 
-def focused(name):
-    """The text of the control that has the focus in the program's window."""
-    return next((t for c, _, _, t in controls(name, "--focus") if c == "focus"), None)
+def focused(name, whole=False):
+    """The text of the control that has the focus in the program's window
+    (with `whole`, its whole row: two boxes may show the same text)."""
+    return next((row if whole else row[3] for row in controls(name, "--focus")
+                 if row[0] == "focus"), None)
 
 
 def tab_to(name, text):
     """Tab pressed until the control showing `text` has the focus; whether it has.
     Each Tab is waited for: the focus moves before the next is pressed."""
     for _ in range(12):
-        before = focused(name)
-        if before == text:
+        before = focused(name, whole=True)
+        if before and before[3] == text:
             return True
         key("Tab")
-        wait_for(lambda: focused(name) != before)
+        wait_for(lambda: focused(name, whole=True) != before)
     return False
+
+
+def launches():
+    """The browser starts that the shell made so far, once every one it has
+    begun has ended (the recorder notes each in url_recorder.log)."""
+    wait_for(lambda: subprocess.run(["pgrep", "-f", "UrlRecorder.exe"],
+                                    capture_output=True).returncode != 0)
+    try:
+        with open(os.path.join(BIN, "url_recorder.log"), encoding="utf-8") as log:
+            return len(log.readlines())
+    except OSError:
+        return 0
+
+
+def held(name, key_name):
+    """A key held down past the keyboard's repeat delay, then released, and
+    Tab after it: once the focus has moved on, the program has handled every
+    repeat."""
+    before = focused(name, whole=True)
+    subprocess.run(["xdotool", "keydown", key_name], timeout=30, check=True)
+    time.sleep(1.5)
+    subprocess.run(["xdotool", "keyup", key_name], timeout=30, check=True)
+    key("Tab")
+    wait_for(lambda: focused(name, whole=True) != before)
+
+
+def log_length():
+    row = next(r for r in controls(QUORRIN, "--lines") if r[0] == "scroll")
+    return int(row[3].split()[1])
+
+
+def checked(name):
+    return {t for c, _, _, t in controls(name, "--checked") if c == "checked"}
 
 
 def popups_open(numbers):
@@ -310,6 +358,33 @@ def log_drawn(scale):
         return (len(lines) >= 5 and not wrong,
                 f"Quorrin's log at {scale} dpi after a sweep: {len(lines)} lines shown whole, "
                 f"drawn wrong (text, rows of ink, rows of the line): {wrong}")
+    return drawn
+
+
+def scroll_drawn(scale, when):
+    """The log's scroll bar, as the list's state says it must look: shown,
+    both arrow boxes with their arrows, and between them the thumb, of a
+    page's share of the track, placed as the first line shown is among the
+    rest (the proportional thumb of Windows and Wine alike). A bar that was
+    not painted again after lines came shows the thumb of fewer lines."""
+    row = next(r for r in controls(QUORRIN, "--lines") if r[0] == "scroll")
+    (l, t, r, b), shown = row[1], row[2]
+    top, count, page = map(int, row[3].split())
+
+    def drawn(screen):
+        width = r - l
+        track = [screen.pixel((l + r) // 2, y) for y in range(t + width, b - width)]
+        thumb = [i for i, p in enumerate(track) if p != DIALOG_GREY]
+        length = round(len(track) * page / max(count, 1))
+        at = round((len(track) - length) * top / max(count - page, 1))
+        arrows = [min(map(luminance, screen.region(l, y, r, y + width))) for y in (t, b - width)]
+        seen = (thumb[0], thumb[-1] + 1 - thumb[0]) if thumb else None
+        ok = (shown and count > page and max(arrows) < 128 and seen is not None and
+              len(thumb) == seen[1] and abs(seen[0] - at) <= 2 and abs(seen[1] - length) <= 2)
+        return ok, (f"Quorrin's log at {scale} dpi {when}: scroll bar shown ({shown}) with "
+                    f"{count} lines, {page} a page, from line {top}; arrows' darkest {arrows}; "
+                    f"thumb (first row, rows) {seen} in a track of {len(track)}, "
+                    f"expected ({at}, {length})")
     return drawn
 
 
@@ -437,9 +512,22 @@ def main():
                                       f"in {share:.0%} of its pixels")
             check_drawn([icon])
 
+        # Brakkon's option buttons from the keyboard alone.
+        title_click(windows[BRAKKON], BRAKKON)
+        user, everyone = "Install for current user only (HKCU)", "Install for all users (HKLM)"
+        steps = [("start", focused(BRAKKON), checked(BRAKKON) & {user, everyone})]
+        # Tab goes on round the eight stops into the group, Shift+Tab back into it.
+        for keys in (("Down",), ("Tab",) * 8, ("Up",), ("Tab", "shift+Tab")):
+            for k in keys:
+                key(k)
+            steps.append((keys[-1], focused(BRAKKON), checked(BRAKKON) & {user, everyone}))
+        check([(f, c) for _, f, c in steps] == [(user, {user})] + [
+              (everyone, {everyone})] * 2 + [(user, {user})] * 2,
+              f"Brakkon's option buttons: the arrows move and check, Tab lands on the checked "
+              f"one (key, focus, checked): {steps}")
+
         # The focus kept: Tab to a button, away to another window and back,
         # then Space. Alt+Tab in Brakkon.
-        title_click(windows[BRAKKON], BRAKKON)
         reached = tab_to(BRAKKON, "Criar GUID")
         guid = control_text(BRAKKON)
         key("alt+Tab")
@@ -451,20 +539,50 @@ def main():
         check(reached and away and back == BRAKKON and made,
               f"Brakkon: Tab to Criar GUID ({reached}), Alt+Tab to {away!r} and back to {back!r}, "
               f"Space: a new GUID in place of {guid} ({bool(made)})")
-        # In Quorrin, a click on the test shell's button, which opens pop-ups.
+        # The credit line, with a key held on it: one page for each key.
         title_click(windows[QUORRIN], QUORRIN)
+        credit_line = "Made by Drabwick - Click to visite my site"
+        opened = [tab_to(QUORRIN, credit_line)]
+        for key_name in ("space", "Return"):
+            before = launches()
+            held(QUORRIN, key_name)
+            opened.append(launches() - before)
+            tab_to(QUORRIN, credit_line)
+        check(opened == [True, 1, 1], f"the credit line, reached with Tab ({opened[0]}), held "
+                                      f"down with Space and Enter: pages opened {opened[1:]}")
+        # In Quorrin, a minimize and a click on the test shell's button, which
+        # opens pop-ups.
         reached = tab_to(QUORRIN, "Start Closing")
+        subprocess.run(["xdotool", "windowminimize", str(windows[QUORRIN])], timeout=30, check=True)
+        hidden = wait_for(lambda: not x_window(QUORRIN))
+        subprocess.run(["xdotool", "windowactivate", str(windows[QUORRIN])], timeout=30,
+                       check=False)
+        restored = wait_for(lambda: active() == QUORRIN and focused(QUORRIN) == "Start Closing")
         click(control(shell, "button", "Open 5 pop-up windows"))
         opened = wait_for(lambda: len(popups_open(range(1, 6))) == 5)
         front = title_click(windows[QUORRIN], QUORRIN)
         key("space")
         closed = wait_for(lambda: not popups_open(range(1, 6)))
         enabled = next(on for c, _, on, t in controls(QUORRIN) if t == "Stop Closing")
-        check(reached and opened and front and closed and enabled,
-              f"Quorrin: Tab to Start Closing ({reached}), a click on the test shell's button "
+        check(reached and hidden and restored and opened and front and closed and enabled,
+              f"Quorrin: Tab to Start Closing ({reached}), minimized ({bool(hidden)}) and back "
+              f"with the focus there ({bool(restored)}), a click on the test shell's button "
               f"(pop-ups open: {bool(opened)}) and on Quorrin's title (in front: {front}), Space: "
               f"Stop Closing enabled ({enabled}) and the pop-ups closed ({bool(closed)})")
-        check_drawn([log_drawn(96), stop_drawn(stop, True, "after Start (by Space)")])
+        check_drawn([log_drawn(96), stop_drawn(stop, True, "after Start (by Space)"),
+                     scroll_drawn(96, "once it overflowed")])
+        # A shutdown cancelled: both go on as they were, Quorrin closing.
+        states = [(controls(n, "--lines", "--checked"), n) for n in (QUORRIN, BRAKKON)]
+        for _, name in states:
+            wine(os.path.join(BIN, "window_controls.exe"), name, "--cancel-shutdown")
+        kept = [controls(n, "--lines", "--checked") == rows for rows, n in states]
+        logged = log_length() + 25
+        click(control(shell, "button", "Open 5 pop-up windows"))
+        closed = wait_for(lambda: log_length() == logged and not popups_open(range(6, 11)))
+        check(kept == [True, True] and closed,
+              f"a cancelled shutdown: Quorrin and Brakkon as they were {kept}, and Quorrin "
+              f"closes pop-ups still ({bool(closed)})")
+        check_drawn([scroll_drawn(96, "after more lines")])
         click(stop)
         check_drawn([stop_drawn(stop, True, "after Stop (clicked)")])
 
@@ -508,10 +626,10 @@ def main():
             if name == QUORRIN:
                 check_drawn([caption_drawn(144, QUORRIN, "Clean Supressed List")])
                 click(control(controls(SHELL), "button", "Open 5 pop-up windows"))
-                wait_for(lambda: len(popups_open(range(6, 11))) == 5)
+                wait_for(lambda: len(popups_open(range(11, 16))) == 5)
                 click(control(controls(QUORRIN), "button", "Start Closing"))
-                wait_for(lambda: not popups_open(range(6, 11)))
-                check_drawn([log_drawn(144)])
+                wait_for(lambda: not popups_open(range(11, 16)))
+                check_drawn([log_drawn(144), scroll_drawn(144, "once it overflowed")])
             else:
                 check_drawn([boxes_drawn(144), caption_drawn(144, BRAKKON, "Adicionar ao registro")])
         for name in (BRAKKON, QUORRIN):

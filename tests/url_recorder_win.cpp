@@ -4,13 +4,21 @@
 // n being how it was told to show its window (STARTF_USESHOWWINDOW's
 // wShowWindow, or "-" when it was not told), and a run given one address
 // opens it as a page of the test shell, as a browser opens a new window.
+// A windowed program that shows no window of its own, so the system gives it
+// no console: a console would take the front, and a key still held down
+// goes on to the program that started it, as while a browser is starting.
 #include <windows.h>
+// windows.h first.
+#include <shellapi.h>
 
 #include <string>
 
 #include "tools/driver_win.h"
 
-int wmain(int argc, wchar_t** argv) {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  int argc = 0;
+  wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  if (!argv) return 1;
   STARTUPINFOW startup{};
   GetStartupInfoW(&startup);
   std::wstring line =

@@ -3,12 +3,20 @@
 // in tab order, each "class<TAB>left<TAB>top<TAB>right<TAB>bottom<TAB>
 // enabled<TAB>text" in UTF-8, rectangles in screen pixels (the window's is its
 // client area). --click TEXT first clicks the button showing TEXT with the
-// mouse, as a person does, and --close closes the window after the report.
+// mouse, as a person does; --cancel-shutdown first asks the window whether
+// the session may end and then tells it that it will not, as Windows does
+// when another program's user cancels a shutdown; --close closes the window
+// after the report.
 // --focus adds a line of class "focus" for the window that has the keyboard
-// focus in the program's thread, and --lines one of class "line" for each
-// line that a list box shows whole, its rectangle where it is drawn.
+// focus in the program's thread, --checked one of class "checked" for each
+// button that shows a check, and --lines one of class "line" for each line
+// that a list box shows whole, its rectangle where it is drawn, then one of
+// class "scroll" for the place of its vertical scroll bar: enabled is whether
+// the bar is shown, text "TOP COUNT PAGE": the first line shown, the lines,
+// and how many lines the list shows at once.
 //
-//   window_controls CAPTION [--click TEXT]... [--focus] [--lines] [--close]
+//   window_controls CAPTION [--click TEXT]... [--cancel-shutdown] [--focus] [--checked]
+//                   [--lines] [--close]
 #include <windows.h>
 
 #include <cstdio>
@@ -18,10 +26,14 @@
 
 namespace {
 
-void Report(HWND h, const std::wstring& cls, RECT r, const std::wstring& text) {
+void Row(const std::wstring& cls, RECT r, bool on, const std::wstring& text) {
   driver::Print(cls + L"\t" + std::to_wstring(r.left) + L"\t" + std::to_wstring(r.top) + L"\t" +
                 std::to_wstring(r.right) + L"\t" + std::to_wstring(r.bottom) + L"\t" +
-                (IsWindowEnabled(h) ? L"1" : L"0") + L"\t" + text);
+                (on ? L"1" : L"0") + L"\t" + text);
+}
+
+void Report(HWND h, const std::wstring& cls, RECT r, const std::wstring& text) {
+  Row(cls, r, IsWindowEnabled(h), text);
 }
 
 RECT ScreenClient(HWND h) {
@@ -42,27 +54,43 @@ void ReportLines(HWND list) {
     Report(list, L"line", line, lines[i]);
     OffsetRect(&line, 0, height);
   }
+  // The scroll bar's own state lives in the list's process; what it must
+  // show is read from the list: its first line shown, its lines, a page.
+  RECT outer{};
+  GetWindowRect(list, &outer);
+  const LONG border = client.left - outer.left;
+  const RECT bar{client.right, client.top, outer.right - border, client.bottom};
+  const auto page = height > 0 ? (client.bottom - client.top) / height : 0;
+  Row(L"scroll", bar, GetWindowLongW(list, GWL_STYLE) & WS_VSCROLL,
+      std::to_wstring(top) + L" " + std::to_wstring(lines.size()) + L" " + std::to_wstring(page));
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) {
-    std::fputs("usage: window_controls CAPTION [--click TEXT]... [--focus] [--lines] [--close]\n",
-               stderr);
+    std::fputs(
+        "usage: window_controls CAPTION [--click TEXT]... [--cancel-shutdown] [--focus] "
+        "[--checked] [--lines] [--close]\n",
+        stderr);
     return 2;
   }
   HWND window = nullptr;
   driver::WaitFor(
       [&] { return (window = FindWindowW(nullptr, argv[1])) && IsWindowVisible(window); });
   if (!window) return 1;
-  bool close = false, focus = false, lines = false;
+  bool close = false, focus = false, lines = false, checked = false;
   for (int i = 2; i < argc; ++i) {
     const std::wstring option = argv[i];
     if (option == L"--close") {
       close = true;
     } else if (option == L"--focus") {
       focus = true;
+    } else if (option == L"--cancel-shutdown") {
+      SendMessageW(window, WM_QUERYENDSESSION, 0, 0);
+      SendMessageW(window, WM_ENDSESSION, FALSE, 0);
+    } else if (option == L"--checked") {
+      checked = true;
     } else if (option == L"--lines") {
       lines = true;
     } else if (option == L"--click" && i + 1 < argc) {
@@ -76,6 +104,10 @@ int wmain(int argc, wchar_t** argv) {
     GetWindowRect(h, &r);
     Report(h, driver::ClassOf(h), r, driver::TextOf(h));
     if (lines && driver::ClassOf(h) == L"listbox") ReportLines(h);
+    if (checked && driver::ClassOf(h) == L"button" &&
+        SendMessageW(h, BM_GETCHECK, 0, 0) == BST_CHECKED) {
+      Report(h, L"checked", r, driver::TextOf(h));
+    }
   }
   GUITHREADINFO info{};
   info.cbSize = sizeof(info);
