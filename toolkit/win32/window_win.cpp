@@ -168,20 +168,17 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       // comes back to the front, and Space or Enter would then do nothing:
       // the focused control is kept as the window goes, and given back
       // below. Still focused now: its WM_KILLFOCUS comes after this.
-      if (LOWORD(wParam) == WA_INACTIVE) KeepFocus();
-      break;
-    case WM_SYSCOMMAND:
-      // A minimized window takes the focus from its control before it is
-      // deactivated: the control is kept first.
-      if ((wParam & 0xFFF0) == SC_MINIMIZE) KeepFocus();
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        if (HWND focus = GetFocus(); focus && IsChild(hwnd_, focus)) focus_ = focus;
+      }
       break;
     case WM_SETFOCUS:
       GiveFocusBack();
       return 0;
     case WM_SIZE:
-      // Activated while still minimized (as Wine restores a window the window
-      // manager brings back), the window could not give the focus to a
-      // control then, whose window was not yet shown: it does now.
+      // Activated while still minimized (as Wine brings back a window that
+      // the window manager restores), the window could not give the focus
+      // to a control then: no child of a minimized window can take it.
       if (wParam != SIZE_MINIMIZED && GetFocus() == hwnd_) GiveFocusBack();
       break;
     case kDeferredMessage:
@@ -349,10 +346,6 @@ void Win32Window::LoadAndShow() {
 // The window's focus belongs to one of its controls: the one kept when the
 // window was last switched away from, unless it can no longer take it, else
 // the first in tab order.
-void Win32Window::KeepFocus() {
-  if (HWND focus = GetFocus(); focus && IsChild(hwnd_, focus)) focus_ = focus;
-}
-
 void Win32Window::GiveFocusBack() {
   const bool kept =
       focus_ && IsChild(hwnd_, focus_) && IsWindowVisible(focus_) && IsWindowEnabled(focus_);

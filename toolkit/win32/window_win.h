@@ -117,7 +117,6 @@ class Win32Window final : public Window {
   void ApplyDpi(UINT dpi, const RECT* suggested);
   RECT PixelRect(const Rect& twips) const;
   void FindCoveredParts();
-  void KeepFocus();
   void GiveFocusBack();
 
   HINSTANCE instance_;
