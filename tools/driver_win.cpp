@@ -198,8 +198,19 @@ bool ClickLine(HWND list, int line) {
   return ClickAt(list, {client.right / 2, (line - top) * height + height / 2});
 }
 
-RunningProgram::RunningProgram(const wchar_t* exe, const wchar_t* caption) {
-  std::wstring command = L"\"" + Folder() + L"\\" + exe + L"\"";
+void MoveOver(HWND control, POINT at) {
+  ClientToScreen(control, &at);
+  INPUT move{};
+  move.type = INPUT_MOUSE;
+  move.mi.dx = Normalized(at.x, GetSystemMetrics(SM_CXSCREEN));
+  move.mi.dy = Normalized(at.y, GetSystemMetrics(SM_CYSCREEN));
+  move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &move, sizeof(INPUT));
+}
+
+RunningProgram::RunningProgram(const wchar_t* exe, const wchar_t* caption,
+                               const wchar_t* arguments) {
+  std::wstring command = L"\"" + Folder() + L"\\" + exe + L"\" " + arguments;
   // No output: what the program starts (a COM server, the shell's handler
   // for an address) would inherit it and could hold the test run's open.
   STARTUPINFOW startup{};
@@ -288,6 +299,18 @@ void TestShell::Start() {
   }
 }
 
+std::map<DWORD, std::wstring> Processes() {
+  std::map<DWORD, std::wstring> running;
+  const HANDLE all = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Process32FirstW(all, &entry); more; more = Process32NextW(all, &entry)) {
+    running[entry.th32ProcessID] = entry.szExeFile;
+  }
+  CloseHandle(all);
+  return running;
+}
+
 namespace {
 void Kill(DWORD id) {
   if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id)) {
@@ -299,19 +322,15 @@ void Kill(DWORD id) {
 }  // namespace
 
 bool TestShell::Restart() {
-  DWORD id = 0;
-  GetWindowThreadProcessId(control_, &id);
-  Kill(id);
+  DWORD shellId = 0;
+  GetWindowThreadProcessId(control_, &shellId);
+  Kill(shellId);
   // Windows' service control manager forgets the class registrations of a
   // server that died; Wine's rpcss keeps them and hands the dead one out. It
   // is ended too, so that the new server's registration is the one found.
-  const HANDLE all = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof(entry);
-  for (BOOL more = Process32FirstW(all, &entry); more; more = Process32NextW(all, &entry)) {
-    if (_wcsicmp(entry.szExeFile, L"rpcss.exe") == 0) Kill(entry.th32ProcessID);
+  for (const auto& [id, exe] : Processes()) {
+    if (_wcsicmp(exe.c_str(), L"rpcss.exe") == 0) Kill(id);
   }
-  CloseHandle(all);
   opened_.clear();
   control_ = nullptr;
   Start();

@@ -61,11 +61,15 @@ bool Click(HWND control);
 bool ClickAt(HWND control, POINT at);
 // A click on the middle of a list box's line.
 bool ClickLine(HWND list, int line);
+// The mouse moved to `at` (in the control's client area) through the
+// system's input, as a hand passes over it, without a press.
+void MoveOver(HWND control, POINT at);
 
 class RunningProgram {
  public:
-  // Starts Folder()\exe and waits for its visible window with `caption`.
-  RunningProgram(const wchar_t* exe, const wchar_t* caption);
+  // Starts Folder()\exe with `arguments` and waits for its visible window
+  // with `caption`.
+  RunningProgram(const wchar_t* exe, const wchar_t* caption, const wchar_t* arguments = L"");
   // Closes the program if it still runs.
   ~RunningProgram();
   RunningProgram(const RunningProgram&) = delete;
@@ -151,6 +155,9 @@ class TestShell {
 // other type, or a REG_SZ whose size is not its text and exactly one NUL,
 // reads "<bad REG_SZ>". Empty when the key cannot be opened.
 std::map<std::wstring, std::wstring> RegistryTexts(HKEY root, const std::wstring& path);
+
+// The processes running now: each one's executable file's name, by its id.
+std::map<DWORD, std::wstring> Processes();
 
 // The lines of a UTF-8 text file, without their line feeds; none when it
 // cannot be read.
