@@ -278,8 +278,9 @@ def held(name, key_name):
 
 
 def log_length():
-    row = next(r for r in controls(QUORRIN, "--lines") if r[0] == "scroll")
-    return int(row[3].split()[1])
+    """The lines of Quorrin's log; -1 once Quorrin is gone."""
+    row = next((r for r in controls(QUORRIN, "--lines") if r[0] == "scroll"), None)
+    return int(row[3].split()[1]) if row else -1
 
 
 def checked(name):
@@ -367,12 +368,16 @@ def scroll_drawn(scale, when):
     page's share of the track, placed as the first line shown is among the
     rest (the proportional thumb of Windows and Wine alike). A bar that was
     not painted again after lines came shows the thumb of fewer lines."""
-    row = next(r for r in controls(QUORRIN, "--lines") if r[0] == "scroll")
-    (l, t, r, b), shown = row[1], row[2]
-    top, count, page = map(int, row[3].split())
+    row = next((r for r in controls(QUORRIN, "--lines") if r[0] == "scroll"), None)
+    (l, t, r, b), shown = row[1] if row else (0, 0, 0, 0), row and row[2]
+    top, count, page = map(int, row[3].split()) if row else (0, 0, 0)
 
     def drawn(screen):
         width = r - l
+        if not shown or width <= 0:
+            return False, (f"Quorrin's log at {scale} dpi {when}: "
+                           + (f"no scroll bar shown with {count} lines, {page} a page" if row
+                              else "Quorrin is gone"))
         track = [screen.pixel((l + r) // 2, y) for y in range(t + width, b - width)]
         thumb = [i for i, p in enumerate(track) if p != DIALOG_GREY]
         length = round(len(track) * page / max(count, 1))
@@ -582,6 +587,8 @@ def main():
         check(kept == [True, True] and closed,
               f"a cancelled shutdown: Quorrin and Brakkon as they were {kept}, and Quorrin "
               f"closes pop-ups still ({bool(closed)})")
+        if kept != [True, True]:
+            return
         check_drawn([scroll_drawn(96, "after more lines")])
         click(stop)
         check_drawn([stop_drawn(stop, True, "after Stop (clicked)")])
