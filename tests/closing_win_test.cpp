@@ -411,17 +411,20 @@ TEST(QuorrinClosing, ASlowPageIsWaitedForWhileThePointerPassesOver) {
         "the slow page closed",
         [&] {
           driver::MoveOver(q.list(), {40 + 8 * (++moves % 2), 20});
-          return !IsWindow(page) || StandInNotes()[L"cancelled"].count(take) == 1;
+          return !IsWindow(page) || !StandInNotes()[L"cancelled"].empty();
         },
         driver::kHangMs, 20));
+    // Over every wait so far: a sweep that came while a closed page was
+    // still listed may have waited for it once more.
     auto notes = StandInNotes();
-    ASSERT_EQ(notes[L"cancelled"].count(take), 0u) << "the pointer gave up a page only slow";
+    ASSERT_EQ(notes[L"cancelled"].size(), 0u) << "the pointer gave up a page only slow";
     const auto lines = ListLines(q.list());
     EXPECT_EQ(std::vector<std::wstring>(lines.end() - 5, lines.end()),
               Group({L"Slow", url, TestShell::Path()}));
-    std::printf("take %d: a move lay in the queue after %d ms of the wait\n", take,
-                notes[L"moved"][take]);
-    if (notes[L"moved"][take] >= 500) break;
+    int latest = -1;
+    for (const auto& [wait, ms] : notes[L"moved"]) latest = std::max(latest, ms);
+    std::printf("take %d: a move lay in a wait's queue after %d ms of it\n", take, latest);
+    if (latest >= 500) break;
     ASSERT_LT(take, 3) << "no take of 3 had the pointer reach the wait after half a second";
   }
 }
