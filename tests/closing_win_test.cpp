@@ -303,6 +303,11 @@ Quorrin StandIn(const wchar_t* mode = L"") {
   return {{L"QuorrinWaits.exe", L"Quorrin - Porn Site Closer", mode}};
 }
 
+// Whether `q` started and took the click that turns closing on.
+bool StartedClosing(const Quorrin& q) {
+  return q.program.Started() && Click(q.start());
+}
+
 // What Wine's wait cannot show, through a stand-in that waits as Windows'
 // COM does (QuorrinWaits.exe), timed by the stand-in's own clock: a page that
 // never answers costs each sweep 3 s when nobody acts, so a page opened
@@ -319,8 +324,7 @@ TEST(QuorrinClosing, AHungPageHoldsNeitherThePagesBehindItNorClose) {
   ASSERT_TRUE(shell.Ready());
   for (int take = 1; take <= 3; ++take) {
     Quorrin q = StandIn();
-    ASSERT_TRUE(q.program.Started());
-    EXPECT_TRUE(Click(q.start()));
+    ASSERT_TRUE(StartedClosing(q));
     int wait = 1;
     if (take == 1) {
       const HWND page = shell.Open(L"page", L"Behind", L"http://behind.example/");
@@ -351,8 +355,7 @@ TEST(QuorrinClosing, AHungPageHoldsNeitherThePagesBehindItNorClose) {
     EXPECT_LT(notes[L"cancelled"][wait], 3000) << "a click left the wait to its longest bound";
 
     Quorrin closed = StandIn();
-    ASSERT_TRUE(closed.program.Started());
-    EXPECT_TRUE(Click(closed.start()));
+    ASSERT_TRUE(StartedClosing(closed));
     ASSERT_TRUE(Eventually("a wait begun", [&] { return StandInNotes()[L"wait"].count(1) == 1; }));
     const std::int64_t sent = driver::Micros();
     // Sent as the Task Manager sends it, but not waited on, so that only the
@@ -377,8 +380,7 @@ TEST(QuorrinClosing, ABusyPageIsPassedOverAtOnce) {
   TestShell shell;
   ASSERT_TRUE(shell.Ready());
   Quorrin q = StandIn(L"/busy");
-  ASSERT_TRUE(q.program.Started());
-  EXPECT_TRUE(Click(q.start()));
+  ASSERT_TRUE(StartedClosing(q));
   const HWND page = shell.Open(L"page", L"Behind", L"http://behind.example/");
   ASSERT_TRUE(Eventually("the page behind the busy one closed, and 5 sweeps", [&] {
     return !IsWindow(page) && StandInNotes()[L"rejected"].size() >= 5;
@@ -400,8 +402,7 @@ TEST(QuorrinClosing, ASlowPageIsWaitedForWhileThePointerPassesOver) {
   TestShell shell;
   ASSERT_TRUE(shell.Ready());
   Quorrin q = StandIn(L"/slow");
-  ASSERT_TRUE(q.program.Started());
-  EXPECT_TRUE(Click(q.start()));
+  ASSERT_TRUE(StartedClosing(q));
   int moves = 0;
   for (int take = 1;; ++take) {
     const std::wstring url = L"http://slow.example/" + std::to_wstring(take);
