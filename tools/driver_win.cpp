@@ -149,9 +149,11 @@ bool ClickAt(HWND control, POINT point) {
     // A press that found another window at the point (the program's had
     // moved or gone from there since) went to that window, which took the
     // front: the program never had it, and a person would click again.
-    // So did a press that the control never took while the window moved:
-    // once the hang bound has passed, no such press can still be waiting in
-    // the program's queue.
+    // So did a press that the control never took while the window moved,
+    // or while another program's window took the front from it (one just
+    // started is activated by the window manager when it gets to it): once
+    // the hang bound has passed, no such press can still be waiting in the
+    // program's queue.
     const HWND frontAtPress = GetForegroundWindow();
     const auto elsewhere = [&] {
       const HWND front = GetForegroundWindow();
@@ -164,7 +166,9 @@ bool ClickAt(HWND control, POINT point) {
         (!holds || (WaitFor([&] { return holder() == control || elsewhere(); }, kHangMs, 1) &&
                     holder() == control));
     GetWindowRect(control, &after);
-    const bool missed = holds && !taken && (elsewhere() || !EqualRect(&before, &after));
+    const bool missed = holds && !taken &&
+                        (elsewhere() || !EqualRect(&before, &after) ||
+                         (frontAtPress == top && GetForegroundWindow() != top));
     if (!taken) {
       GUITHREADINFO info{};
       info.cbSize = sizeof(info);
@@ -202,7 +206,9 @@ bool ClickAt(HWND control, POINT point) {
     taken = SendInput(1, &release, sizeof(INPUT)) == 1 && taken &&
             (!holds || WaitFor([&] { return holder() != control; }, kHangMs, 1));
     if (missed && attempt < 3) {
-      Print(L"the press missed the control, which had moved or was covered: clicked again");
+      Print(
+          L"the press missed the control, which had moved, was covered or lost the front: "
+          L"clicked again");
       continue;
     }
     // Answered once the handler the click started has ended, or waits for
