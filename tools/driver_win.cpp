@@ -369,7 +369,7 @@ bool TestShell::Restart() {
 
 TestShell::~TestShell() {
   for (HWND h : opened_) {
-    if (IsWindow(h)) SendMessageW(h, WM_CLOSE, 0, 0);
+    if (IsWindow(h)) SendMessageTimeoutW(h, WM_CLOSE, 0, 0, SMTO_NORMAL, kHangMs, nullptr);
   }
 }
 
@@ -381,11 +381,26 @@ bool TestShell::Find() {
   return (control_ = FindWindowW(L"BrowserShellControl", nullptr)) != nullptr;
 }
 
+// A shell that hangs fails the test that asked it, saying so, instead of
+// holding the whole run until CTest ends it.
+LRESULT TestShell::Ask(UINT message, WPARAM wp, LPARAM lp) const {
+  DWORD_PTR answer = 0;
+  if (!SendMessageTimeoutW(control_, message, wp, lp, SMTO_NORMAL, kHangMs, &answer)) {
+    Print(L"the test shell did not answer in " + std::to_wstring(kHangMs / 1000) + L" s");
+    return -1;
+  }
+  return static_cast<LRESULT>(answer);
+}
+
+long TestShell::Count(Counted what) const {
+  return static_cast<long>(Ask(WM_APP, what, 0));
+}
+
 HWND TestShell::Open(const std::wstring& kind, const std::wstring& title, const std::wstring& url) {
   std::wstring command = kind + L"\t" + title + L"\t" + url;
   COPYDATASTRUCT data{0, static_cast<DWORD>(command.size() * sizeof(wchar_t)), command.data()};
-  const auto h = reinterpret_cast<HWND>(
-      SendMessageW(control_, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data)));
+  const LRESULT answer = Ask(WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+  const auto h = answer == -1 ? nullptr : reinterpret_cast<HWND>(answer);
   opened_.push_back(h);
   return h;
 }

@@ -137,9 +137,8 @@ class TestShell {
     kSweeps,
     kHeldCalls
   };
-  long Count(Counted what) const {
-    return static_cast<long>(SendMessageW(control_, WM_APP, what, 0));
-  }
+  // -1 if the shell does not answer within the hang bound.
+  long Count(Counted what) const;
   // The shell's process dies, as a crashed Explorer does, and a new one
   // starts; returns once it is ready.
   bool Restart();
@@ -147,6 +146,7 @@ class TestShell {
  private:
   bool Find();
   void Start();
+  LRESULT Ask(UINT message, WPARAM wp, LPARAM lp) const;
   HWND control_ = nullptr;
   std::vector<HWND> opened_;
 };

@@ -32,6 +32,7 @@
 #include <exdisp.h>
 #include <oleauto.h>
 #include <shellapi.h>
+#include <wrl/client.h>
 
 #include <algorithm>
 #include <cwchar>
@@ -560,6 +561,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR args, int) {
                                    REGCLS_MULTIPLEUSE, &cookie))) {
     return 1;
   }
+  // Kept exported for the shell's whole life. Otherwise Wine drops the
+  // class object's interface each time a client lets its last reference go,
+  // and doing so inside that client's release can wait for itself: the shell
+  // deadlocked once, and its client with it, under a busy host.
+  Microsoft::WRL::ComPtr<IStream> keep;
+  if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &keep)) ||
+      FAILED(CoMarshalInterface(keep.Get(), IID_IClassFactory, &factory, MSHCTX_LOCAL, nullptr,
+                                MSHLFLAGS_TABLESTRONG))) {
+    return 1;
+  }
   WNDCLASSW browserClass{};
   browserClass.lpfnWndProc = BrowserProc;
   browserClass.hInstance = instance;
@@ -586,6 +597,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR args, int) {
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
+  keep->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
+  CoReleaseMarshalData(keep.Get());
   CoRevokeClassObject(cookie);
   CoUninitialize();
   return 0;
