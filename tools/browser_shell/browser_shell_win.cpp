@@ -38,6 +38,7 @@
 #include <cwchar>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "toolkit/win32/handles_win.h"
@@ -394,6 +395,28 @@ class Factory final : public IClassFactory {
   HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
 };
 
+// Wine drops an interface from its RPC server when the last object serving it
+// goes, and waits there for the calls on it in flight, which wait for this
+// very thread: the shell deadlocked, and its client with it, under a busy
+// host. One object that no client ever reaches, and that nothing counts, is
+// exported for each interface the shell serves, for the shell's whole life.
+class Keeper final : public IDispatch {
+ public:
+  // What COM itself asks for (IMarshal and the like) is refused, as by the
+  // shell's other objects.
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    return Offer(static_cast<IDispatch*>(this),
+                 iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_IShellWindows ||
+                     iid == IID_IEnumVARIANT || iid == IID_IWebBrowser ||
+                     iid == IID_IWebBrowserApp || iid == IID_IWebBrowser2 ||
+                     iid == kDispHtmlDocument,
+                 out);
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  NO_DISPATCH
+};
+
 LRESULT CALLBACK BrowserProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
   auto* browser = reinterpret_cast<Browser*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   switch (message) {
@@ -561,15 +584,19 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR args, int) {
                                    REGCLS_MULTIPLEUSE, &cookie))) {
     return 1;
   }
-  // Kept exported for the shell's whole life. Otherwise Wine drops the
-  // class object's interface each time a client lets its last reference go,
-  // and doing so inside that client's release can wait for itself: the shell
-  // deadlocked once, and its client with it, under a busy host.
+  // Each interface kept served (see Keeper); the class object is its own.
+  static Keeper keeper;
   Microsoft::WRL::ComPtr<IStream> keep;
-  if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &keep)) ||
-      FAILED(CoMarshalInterface(keep.Get(), IID_IClassFactory, &factory, MSHCTX_LOCAL, nullptr,
-                                MSHLFLAGS_TABLESTRONG))) {
-    return 1;
+  if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &keep))) return 1;
+  const std::pair<IUnknown*, GUID> served[] = {
+      {&factory, IID_IClassFactory}, {&keeper, IID_IUnknown},     {&keeper, IID_IDispatch},
+      {&keeper, IID_IShellWindows},  {&keeper, IID_IEnumVARIANT}, {&keeper, IID_IWebBrowser},
+      {&keeper, IID_IWebBrowserApp}, {&keeper, IID_IWebBrowser2}, {&keeper, kDispHtmlDocument}};
+  for (const auto& [object, iid] : served) {
+    if (FAILED(CoMarshalInterface(keep.Get(), iid, object, MSHCTX_LOCAL, nullptr,
+                                  MSHLFLAGS_TABLESTRONG))) {
+      return 1;
+    }
   }
   WNDCLASSW browserClass{};
   browserClass.lpfnWndProc = BrowserProc;
@@ -598,7 +625,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR args, int) {
     DispatchMessageW(&msg);
   }
   keep->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
-  CoReleaseMarshalData(keep.Get());
+  for (size_t i = 0; i < std::size(served); ++i) CoReleaseMarshalData(keep.Get());
   CoRevokeClassObject(cookie);
   CoUninitialize();
   return 0;
