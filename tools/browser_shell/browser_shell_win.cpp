@@ -38,7 +38,6 @@
 #include <cwchar>
 #include <iterator>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "toolkit/win32/handles_win.h"
@@ -395,6 +394,10 @@ class Factory final : public IClassFactory {
   HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
 };
 
+// The interfaces the shell's objects serve, but the class object's.
+const GUID kServed[] = {IID_IUnknown,    IID_IDispatch,      IID_IShellWindows, IID_IEnumVARIANT,
+                        IID_IWebBrowser, IID_IWebBrowserApp, IID_IWebBrowser2,  kDispHtmlDocument};
+
 // Wine drops an interface from its RPC server when the last object serving it
 // goes, and waits there for the calls on it in flight, which wait for this
 // very thread: the shell deadlocked, and its client with it, under a busy
@@ -406,11 +409,7 @@ class Keeper final : public IDispatch {
   // shell's other objects.
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
     return Offer(static_cast<IDispatch*>(this),
-                 iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_IShellWindows ||
-                     iid == IID_IEnumVARIANT || iid == IID_IWebBrowser ||
-                     iid == IID_IWebBrowserApp || iid == IID_IWebBrowser2 ||
-                     iid == kDispHtmlDocument,
-                 out);
+                 std::find(std::begin(kServed), std::end(kServed), iid) != std::end(kServed), out);
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
   ULONG STDMETHODCALLTYPE Release() override { return 1; }
@@ -588,16 +587,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR args, int) {
   static Keeper keeper;
   Microsoft::WRL::ComPtr<IStream> keep;
   if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &keep))) return 1;
-  const std::pair<IUnknown*, GUID> served[] = {
-      {&factory, IID_IClassFactory}, {&keeper, IID_IUnknown},     {&keeper, IID_IDispatch},
-      {&keeper, IID_IShellWindows},  {&keeper, IID_IEnumVARIANT}, {&keeper, IID_IWebBrowser},
-      {&keeper, IID_IWebBrowserApp}, {&keeper, IID_IWebBrowser2}, {&keeper, kDispHtmlDocument}};
-  for (const auto& [object, iid] : served) {
-    if (FAILED(CoMarshalInterface(keep.Get(), iid, object, MSHCTX_LOCAL, nullptr,
-                                  MSHLFLAGS_TABLESTRONG))) {
-      return 1;
+  HRESULT kept = CoMarshalInterface(keep.Get(), IID_IClassFactory, &factory, MSHCTX_LOCAL, nullptr,
+                                    MSHLFLAGS_TABLESTRONG);
+  for (const GUID& iid : kServed) {
+    if (SUCCEEDED(kept)) {
+      kept = CoMarshalInterface(keep.Get(), iid, &keeper, MSHCTX_LOCAL, nullptr,
+                                MSHLFLAGS_TABLESTRONG);
     }
   }
+  if (FAILED(kept)) return 1;
   WNDCLASSW browserClass{};
   browserClass.lpfnWndProc = BrowserProc;
   browserClass.hInstance = instance;
@@ -625,7 +623,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR args, int) {
     DispatchMessageW(&msg);
   }
   keep->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
-  for (size_t i = 0; i < std::size(served); ++i) CoReleaseMarshalData(keep.Get());
+  for (size_t i = 0; i <= std::size(kServed); ++i) CoReleaseMarshalData(keep.Get());
   CoRevokeClassObject(cookie);
   CoUninitialize();
   return 0;
