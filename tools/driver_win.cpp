@@ -179,30 +179,6 @@ bool ClickAt(HWND control, POINT point) {
             Named(info.hwndActive) + L", focus " + Named(info.hwndFocus) + L", capture " +
             Named(info.hwndCapture) + L", flags " + std::to_wstring(info.flags));
     }
-    // A pointer event of the display's own that came after the press, or
-    // the window moved under it, can have taken the system's cursor off a
-    // button, which then no longer shows pushed and would take the release
-    // for no click (its state is read once the press has been handled): the
-    // cursor is brought back to where the button is, as a person's hand
-    // follows it, and released there.
-    const auto pushed = [&] { return SendMessageW(control, BM_GETSTATE, 0, 0) & BST_PUSHED; };
-    if (taken && cls == L"button" && !pushed()) {
-      Print(L"the press on " + Named(control) +
-            L" no longer showed pushed before the release: "
-            L"the pointer brought back to it");
-      taken = WaitFor(
-          [&] {
-            POINT now = point;
-            ClientToScreen(control, &now);
-            release.mi.dx = Normalized(now.x, GetSystemMetrics(SM_CXSCREEN));
-            release.mi.dy = Normalized(now.y, GetSystemMetrics(SM_CYSCREEN));
-            INPUT back = release;
-            back.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-            SendInput(1, &back, sizeof(INPUT));
-            return WaitFor(pushed, 20, 1);
-          },
-          kHangMs, 1);
-    }
     taken = SendInput(1, &release, sizeof(INPUT)) == 1 && taken &&
             (!holds || WaitFor([&] { return holder() != control; }, kHangMs, 1));
     if (missed && attempt < 3) {
@@ -255,6 +231,12 @@ RunningProgram::RunningProgram(const wchar_t* exe, const wchar_t* caption,
   if (WaitFor([&] { return (found = FindWindowW(nullptr, caption)) && IsWindowVisible(found); },
               kHangMs)) {
     window = found;
+    // The window manager activates a program just started when it gets to
+    // it; a press on another window while the front moves here is dropped,
+    // so the program is in use only once its window has had the front.
+    if (!WaitFor([&] { return GetForegroundWindow() == found; }, kHangMs)) {
+      Print(command + L": the window never took the front");
+    }
   } else {
     Print(command + L" showed no window \"" + caption + L"\" (exit code " +
           std::to_wstring(ExitCode(0)) + L")");

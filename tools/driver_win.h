@@ -68,7 +68,7 @@ void MoveOver(HWND control, POINT at);
 class RunningProgram {
  public:
   // Starts Folder()\exe with `arguments` and waits for its visible window
-  // with `caption`.
+  // with `caption` and for that window to have had the front.
   RunningProgram(const wchar_t* exe, const wchar_t* caption, const wchar_t* arguments = L"");
   // Closes the program if it still runs.
   ~RunningProgram();

@@ -148,13 +148,6 @@ int wmain(int argc, wchar_t** argv) {
     Print(L"run: the programs did not come up");
     return 1;
   }
-  // The window manager activates a program just started when it gets to
-  // it: Quorrin taking the front while Brakkon's button is pressed would
-  // drop the press, so Brakkon is used once that has happened.
-  if (!driver::WaitFor([&] { return GetForegroundWindow() == quorrin.window; }, driver::kHangMs,
-                       20)) {
-    Print(L"run: Quorrin's window never took the front");
-  }
 
   // Brakkon: "Adicionar ao registro" writes the key named after the GUID.
   const std::wstring guid = driver::TextOf(driver::FindChild(
