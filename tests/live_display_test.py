@@ -194,7 +194,14 @@ def controls(caption, *options):
 
 
 def control(rows, cls, text):
-    return next(rect for c, rect, _, t in rows if c == cls and t == text)
+    """The control's rectangle; without it the test cannot go on, and ends
+    saying what the window showed instead."""
+    for c, rect, _, t in rows:
+        if c == cls and t == text:
+            return rect
+    shown = (f"the window {rows[0][3]!r} shows {[(c, t) for c, _, _, t in rows[1:]]}" if rows
+             else "no such window is shown")
+    raise SystemExit(f"FAILED  no {cls} {text!r}: {shown}")
 
 
 def overlap(a, b):
