@@ -53,6 +53,7 @@ close within a second, is taken again on a new Quorrin when it took longer:
 a busy host can make a close late, never make a late close on time.
 """
 
+import contextlib
 import os
 import struct
 import subprocess
@@ -186,22 +187,36 @@ def frame(window):
 def controls(caption, *options):
     """The window's client rectangle and its controls, as the system reports them
     (and with --focus the focused window, with --lines the log's lines shown)."""
-    rows = []
-    for line in wine(os.path.join(BIN, "window_controls.exe"), caption, *options).splitlines():
+    done = subprocess.run(["wine", os.path.join(BIN, "window_controls.exe"), caption, *options],
+                          capture_output=True, timeout=60, check=False)
+    rows = Rows()
+    rows.ended = f"{done.returncode} {done.stderr.decode('utf-8', 'replace')[-200:]!r}"
+    for line in done.stdout.decode("utf-8", "replace").replace("\r", "").splitlines():
         cls, l, t, r, b, enabled, text = line.split("\t", 6)
         rows.append((cls, (int(l), int(t), int(r), int(b)), enabled == "1", text))
     return rows
 
 
+class Rows(list):
+    """What window_controls reported, and how it ended (exit code, errors)."""
+
+
 def control(rows, cls, text):
     """The control's rectangle; without it the test cannot go on, and ends
-    saying what the window showed instead."""
+    saying what the window showed instead, and which shells were running."""
     for c, rect, _, t in rows:
         if c == cls and t == text:
             return rect
     shown = (f"the window {rows[0][3]!r} shows {[(c, t) for c, _, _, t in rows[1:]]}" if rows
              else "no such window is shown")
-    raise SystemExit(f"FAILED  no {cls} {text!r}: {shown}")
+    running = []
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        with contextlib.suppress(OSError), open(f"/proc/{pid}/cmdline", "rb") as f:
+            args = f.read().replace(b"\0", b" ").decode("utf-8", "replace").strip()
+            running.append(f"{pid} {args}")
+    shells = [args for args in running if "BrowserShell" in args]
+    raise SystemExit(f"FAILED  no {cls} {text!r}: {shown}; window_controls ended {rows.ended}; "
+                     f"running: {shells}")
 
 
 def overlap(a, b):
